@@ -9,7 +9,10 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-no
 # What the tests need on top: references, displays, a second architecture.
 test_packages=(libgtest-dev libgmock-dev libmpfr-dev libgmp-dev clang libclang-rt-14-dev
   g++-aarch64-linux-gnu qemu-user
-  xvfb openbox xdotool xclip x11-utils imagemagick)
+  xvfb openbox xdotool xclip x11-utils imagemagick
+  lintian desktop-file-utils appstream)
+# What making the Debian package needs (scripts/package): dpkg-shlibdeps, and file to find the ELF files.
+package_packages=(dpkg-dev file)
 bench_packages=(libbenchmark-dev x11-apps galculator)
 
 # Installs the packages of "$@" that dpkg does not know as installed. Quiet and quick when nothing is missing.
