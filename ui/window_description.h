@@ -78,6 +78,10 @@ struct ControlDescription {
   int text_effect = 0;
   VAlign valign = VAlign::centre;
   bool word_wrap = false;
+  // Accessibility: an edit box is named by the caption of the label that names it (its trailing
+  // colon dropped); a control without such a label carries its accessible name here.
+  std::string_view labelled_by{};      // name of the naming label
+  std::string_view accessible_name{};  // UTF-8; used when labelled_by is empty
 };
 
 struct WindowDescription {
