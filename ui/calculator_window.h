@@ -48,25 +48,29 @@ class CalculatorWindow final : public QWidget {
   // Called again once the window manager has reported the frame extents.
   void place_centred();
 
-  // Used while building: adds a created control (in the order they are created).
+  // Used while building: adds a control; called in list order.
   void adopt_control(QWidget* widget, const ControlDescription& description);
+
+  // How many window moves a left-button press has started (on the bare area or on a label).
+  int drag_starts() const noexcept { return drag_starts_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
   bool handle_window_key(QKeyEvent* key);
   bool start_drag(QMouseEvent* press);
+  void correct_frame();
 
   std::vector<QWidget*> controls_;                     // list order
   std::vector<const ControlDescription*> described_;  // parallel to controls_
   bool frame_corrected_ = false;
+  int drag_starts_ = 0;
 };
 
 // Builds the window from the description, hidden; its controls created, stacked and shown.

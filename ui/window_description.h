@@ -40,6 +40,8 @@ enum class VAlign : std::uint8_t { top = 0, centre = 1, bottom = 2 };
 namespace event {
 inline constexpr std::int32_t created = 0;                // the window
 inline constexpr std::int32_t about_to_be_destroyed = 2;  // the window
+inline constexpr std::int32_t position_reported = 3;      // the window, once at start; never bound
+inline constexpr std::int32_t size_reported = 4;          // the window, once at start; never bound
 inline constexpr std::int32_t text_changed = 0;           // an edit box
 inline constexpr std::int32_t left_button_pressed = -1;
 inline constexpr std::int32_t left_button_released = -2;

@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: MIT
+#include "app/startup.h"
+
+int main() { vantelo::app::program_entry(); }
