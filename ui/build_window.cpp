@@ -120,7 +120,9 @@ QString accessible_name_for(const ControlDescription& description) {
 
 int edit_box_minimum_height(const QFont& font) {
   const int edge = QApplication::style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-  return QFontMetrics(font).size(Qt::TextSingleLine, QStringLiteral("吴")).height() + 2 * edge;
+  // The height of a line of "吴" is the font's own cell height: a fallback face that Qt may borrow
+  // for the glyph does not make the box's font any higher.
+  return QFontMetrics(font).height() + 2 * edge;
 }
 
 QWidget* create_control(const ControlDescription& description, QWidget* parent) {
