@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "ui/accessibility.h"
 #include "ui/calculator_window.h"
 #include "ui/label.h"
 
@@ -145,6 +146,7 @@ QWidget* create_control(const ControlDescription& description, QWidget* parent) 
 }
 
 std::unique_ptr<CalculatorWindow> build_window() {
+  install_accessibility();  // before any widget of the window has an accessible interface
   auto window = std::make_unique<CalculatorWindow>();
   window->setWindowIcon(application_icon());
 
