@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The one QApplication of a widget test executable, made on first use.
+// The one QApplication of a widget test executable, made on first use. It is never destroyed:
+// Qt Test's own devices are torn down at exit before a static application would be, and the
+// application's destructor then touches them.
 #pragma once
 
 #include <QApplication>
@@ -10,8 +12,8 @@ inline QApplication& test_application() {
   static int argc = 1;
   static char name[] = "vantelo-ui-test";
   static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-  return application;
+  static QApplication* const application = new QApplication(argc, argv);
+  return *application;
 }
 
 }  // namespace vantelo::test
