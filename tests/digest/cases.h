@@ -1,0 +1,303 @@
+// SPDX-License-Identifier: MIT
+// Seeded inputs for the price arithmetic, shared by the differential tests, the fuzzers' replay and the
+// cross-architecture digest. Every generator uses integer arithmetic, correctly rounded conversions
+// (strtod/strtof) and exact steps (nextafter, ldexp) only, so a seed gives the same inputs on every
+// machine: the digest of x86-64 and of AArch64 must be line-for-line comparable.
+//
+// The inputs lean towards the places where the arithmetic is delicate: typed prices in every form a
+// user or a paste can produce, doubles on and next to the halves that the two-place rounding and the
+// 13- and 6-digit texts decide on, and operand pairs whose extended results fall on double midpoints
+// or into the subnormal range.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+
+namespace vantelo::cases {
+
+// xoshiro256** seeded through splitmix64: small, fast and the same everywhere.
+class Random {
+public:
+  explicit Random(std::uint64_t seed) {
+    for (auto& s : state_) {
+      seed += 0x9E37'79B9'7F4A'7C15u;
+      std::uint64_t z = seed;
+      z = (z ^ (z >> 30)) * 0xBF58'476D'1CE4'E5B9u;
+      z = (z ^ (z >> 27)) * 0x94D0'49BB'1331'11EBu;
+      s = z ^ (z >> 31);
+    }
+  }
+  std::uint64_t next() {
+    const std::uint64_t result = rotl(state_[1] * 5, 7) * 9;
+    const std::uint64_t t = state_[1] << 17;
+    state_[2] ^= state_[0];
+    state_[3] ^= state_[1];
+    state_[1] ^= state_[2];
+    state_[0] ^= state_[3];
+    state_[2] ^= t;
+    state_[3] = rotl(state_[3], 45);
+    return result;
+  }
+  // Uniform in [0, n) (n > 0); the tiny modulo bias does not matter here.
+  std::uint64_t below(std::uint64_t n) { return next() % n; }
+  int between(int lo, int hi) { return lo + static_cast<int>(below(static_cast<std::uint64_t>(hi - lo + 1))); }
+  bool chance(int one_in) { return below(static_cast<std::uint64_t>(one_in)) == 0; }
+
+private:
+  static std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+  std::array<std::uint64_t, 4> state_{};
+};
+
+inline std::uint64_t bits_of(double d) {
+  std::uint64_t b;
+  std::memcpy(&b, &d, sizeof b);
+  return b;
+}
+inline std::uint32_t bits_of(float f) {
+  std::uint32_t b;
+  std::memcpy(&b, &f, sizeof b);
+  return b;
+}
+inline double double_from_bits(std::uint64_t b) {
+  double d;
+  std::memcpy(&d, &b, sizeof d);
+  return d;
+}
+inline float float_from_bits(std::uint32_t b) {
+  float f;
+  std::memcpy(&f, &b, sizeof f);
+  return f;
+}
+
+// The bytes of a text as hex, for messages and digests that must show every byte.
+inline std::string hex_bytes(std::string_view text) {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::string out;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out.empty() ? "(empty)" : out;
+}
+
+inline std::string decimal_digits(Random& random, int count, bool leading_nonzero) {
+  std::string out;
+  for (int k = 0; k < count; ++k) {
+    const int lo = (k == 0 && leading_nonzero) ? 1 : 0;
+    out += static_cast<char>('0' + random.between(lo, 9));
+  }
+  return out;
+}
+
+// The GBK full-width form of a printable ASCII character (A3 A1 .. A3 FE).
+inline std::string full_width(char c) {
+  return std::string{'\xA3', static_cast<char>(static_cast<unsigned char>(c) + 0x80)};
+}
+
+// A price as a user types or pastes it: 1 to 15 significant digits, 1e-6 to 1e9, with or without
+// sign, point, exponent (e, E, d, D), white space before and junk after; at times in full-width
+// GBK forms, at times with many digits or a huge exponent, at times only noise.
+inline std::string typed_price(Random& random) {
+  static constexpr std::array<std::string_view, 22> junk = {
+      "xyz", "%", ",5", "\xA1\xA3" "5", ".", "e", "e+", "E-", "d", "..5", "\xD4\xAA", " 5", "\xB0",
+      "\xA3\xAC" "3", "-", "+1", "e5x", "D-", "\t", "\xA1\xA1" "1", "\xA3\xAE" "5", "0x1"};
+  static constexpr std::string_view noise_bytes = "0123456789.+-eEdD \t\n,x\xA1\xA3\xAD\xAE\xB0\xB5";
+  if (random.chance(40)) {  // noise made of the bytes that matter
+    std::string out;
+    for (int n = random.between(0, 12); n > 0; --n) out += noise_bytes[random.below(noise_bytes.size())];
+    return out;
+  }
+  const int significant = random.chance(30) ? random.between(16, 40) : random.between(1, 15);
+  std::string digits = decimal_digits(random, significant, true);
+  const int exponent = random.between(-6, 8);  // of the first digit: 1e-6 <= value < 1e9
+  std::string number;
+  if (random.chance(4)) {
+    // Exponent form: the point after a random digit and the exponent made up for it.
+    const int point = random.between(1, significant);
+    number = digits.substr(0, static_cast<std::size_t>(point));
+    if (point < significant || random.chance(3)) number += "." + digits.substr(static_cast<std::size_t>(point));
+    static constexpr char letters[] = "eEdD";
+    number += letters[random.below(4)];
+    const int e = exponent - (point - 1) + (random.chance(20) ? random.between(-400, 400) : 0);
+    if (e < 0) {
+      number += '-';
+    } else if (random.chance(3)) {
+      number += '+';
+    }
+    if (random.chance(8)) number += std::string(static_cast<std::size_t>(random.between(1, 3)), '0');
+    number += std::to_string(e < 0 ? -e : e);
+  } else if (exponent >= significant - 1) {
+    number = digits + std::string(static_cast<std::size_t>(exponent - significant + 1), '0');
+    if (random.chance(4)) number += "." + std::string(static_cast<std::size_t>(random.between(0, 3)), '0');
+  } else if (exponent >= 0) {
+    const auto whole = static_cast<std::size_t>(exponent + 1);
+    number = digits.substr(0, whole) + "." + digits.substr(whole);
+  } else {
+    number = (random.chance(3) ? "." : "0.") + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+  }
+  if (random.chance(10)) number = std::string(static_cast<std::size_t>(random.between(1, 3)), '0') + number;
+  const int sign = random.between(0, 5);
+  if (sign == 0) number = "-" + number;
+  if (sign == 1) number = "+" + number;
+  if (random.chance(5)) number = "0";
+  if (random.chance(40)) number = "-0" + std::string(random.chance(2) ? ".00" : "e7");
+  if (random.chance(4)) {  // full-width forms, for every character or for some
+    const bool all = random.chance(2);
+    std::string wide;
+    for (const char c : number) wide += (all || random.chance(2)) ? full_width(c) : std::string(1, c);
+    number = wide;
+  }
+  std::string out;
+  switch (random.below(8)) {
+    case 0: out = " "; break;
+    case 1: out = "\t "; break;
+    case 2: out = "\xA1\xA1"; break;
+    default: break;
+  }
+  out += number;
+  if (random.chance(3)) out += junk[random.below(junk.size())];
+  return out;
+}
+
+// What a number box can hold: typed characters pass only digits, "-" and "."; pastes anything.
+inline std::string box_text(Random& random) {
+  if (random.chance(2)) return typed_price(random);
+  static constexpr std::string_view typed = "0123456789-.";
+  std::string out;
+  for (int n = random.between(0, 14); n > 0; --n) out += typed[random.below(typed.size())];
+  return out;
+}
+
+// A double from its bits: every class (zeros, subnormals, normals, infinities, NaNs).
+inline double any_double(Random& random) { return double_from_bits(random.next()); }
+
+inline double step(double x, int steps) {
+  const double towards = steps < 0 ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+  for (int k = steps < 0 ? -steps : steps; k > 0; --k) x = std::nextafter(x, towards);
+  return x;
+}
+
+// The double nearest to "<digits>e<exponent>".
+inline double decimal(const std::string& digits, int exponent) {
+  const std::string text = digits + "e" + std::to_string(exponent);
+  return std::strtod(text.c_str(), nullptr);
+}
+
+inline double with_random_sign(Random& random, double x) { return random.chance(2) ? -x : x; }
+
+// Doubles on and next to the halves of the two-place rounding (k/200), at every magnitude the ladder
+// and the percentage produce, plus the places where the nudge stops working (t near 16384) and where
+// the scaled value overflows.
+inline double near_two_place_half(Random& random) {
+  double x = 0;
+  switch (random.below(6)) {
+    case 0:
+    case 1:
+    case 2: {
+      const int magnitude = random.between(1, 16);
+      std::uint64_t limit = 1;
+      for (int k = 0; k < magnitude; ++k) limit *= 10;
+      x = static_cast<double>(random.below(limit) | 1) / 200.0;
+      break;
+    }
+    case 3: x = decimal(decimal_digits(random, random.between(1, 12), true) + "5", -random.between(3, 8)); break;
+    case 4: x = random.chance(2) ? 163.84 + static_cast<double>(random.between(-50, 50)) / 200 : 1.7976931348623157e306; break;
+    default: x = any_double(random); break;
+  }
+  return with_random_sign(random, step(x, random.between(-3, 3)));
+}
+
+// Doubles on and next to the halves that decide a written text: the 14th (or 7th) digit of the 17
+// correctly rounded ones, the 18th digit, the patterns ...4999|5 that only the double rounding carries,
+// round numbers and powers of ten, and any bits at all.
+inline double near_text_half(Random& random) {
+  double x = 0;
+  const int exponent = random.chance(8) ? random.between(-330, 310) : random.between(-20, 20);
+  switch (random.below(8)) {
+    case 0: x = decimal(decimal_digits(random, 13, true) + "5", exponent); break;
+    case 1: x = decimal(decimal_digits(random, 13, true) + "4999" + decimal_digits(random, 2, false), exponent); break;
+    case 2: x = decimal(decimal_digits(random, 17, true) + "5", exponent); break;
+    case 3: x = decimal(decimal_digits(random, 6, true) + "5", exponent); break;
+    case 4: x = decimal(decimal_digits(random, 6, true) + "4999999999" + decimal_digits(random, 2, false), exponent); break;
+    case 5: x = decimal("1", random.between(-25, 25)); break;
+    case 6: x = static_cast<double>(random.below(100'000'000)) / 100.0; break;
+    default: x = any_double(random); break;
+  }
+  if (!std::isnan(x)) x = with_random_sign(random, step(x, random.between(-2, 2)));
+  return x;
+}
+
+// A float of any class but NaN, or one near the halves of the six-digit rounding.
+inline float six_digit_float(Random& random) {
+  if (random.chance(2)) {
+    float f = 0;
+    do {
+      f = float_from_bits(static_cast<std::uint32_t>(random.next()));
+    } while (std::isnan(f));
+    return f;
+  }
+  const std::string text = decimal_digits(random, 6, true) + "5e" + std::to_string(random.between(-45, 32));
+  float f = std::strtof(text.c_str(), nullptr);
+  const float towards = random.chance(2) ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+  for (int k = random.between(0, 2); k > 0; --k) f = std::nextafter(f, towards);
+  return random.chance(2) ? -f : f;
+}
+
+// A price as the calculator holds it, from a typed text or from any non-NaN bits.
+inline float held_price(Random& random, float (*read)(std::string_view)) {
+  if (random.chance(5)) return six_digit_float(random);
+  return read(typed_price(random));
+}
+
+// Operand pairs for the extended operations: every class, special values, pairs whose results fall
+// on double midpoints (far-apart exponents for sums, long products), subnormal and overflowing results.
+struct Operands {
+  double a;
+  double b;
+};
+inline double special_double(Random& random) {
+  static constexpr std::array<std::uint64_t, 16> specials = {
+      0x0000'0000'0000'0000u, 0x8000'0000'0000'0000u, 0x7FF0'0000'0000'0000u, 0xFFF0'0000'0000'0000u,
+      0xFFF8'0000'0000'0000u, 0x7FF8'0000'0000'0000u, 0x7FF0'0000'0000'0001u, 0xFFF4'0000'0000'1234u,
+      0x7FEF'FFFF'FFFF'FFFFu, 0x0010'0000'0000'0000u, 0x0000'0000'0000'0001u, 0x000F'FFFF'FFFF'FFFFu,
+      0x3FF0'0000'0000'0000u, 0x4059'0000'0000'0000u, 0xBFF0'0000'0000'0000u, 0x3FF1'9999'9999'999Au};
+  return double_from_bits(specials[random.below(specials.size())]);
+}
+inline double moderate_double(Random& random) {
+  const double mantissa = static_cast<double>(random.next() >> 11);  // 53 random bits
+  return with_random_sign(random, std::ldexp(mantissa, random.between(-60, 60) - 52));
+}
+inline Operands extended_operands(Random& random) {
+  switch (random.below(8)) {
+    case 0: return {any_double(random), any_double(random)};
+    case 1: return {special_double(random), random.chance(2) ? special_double(random) : moderate_double(random)};
+    case 2: return {moderate_double(random), special_double(random)};
+    case 3: {
+      // b about 2^-40 to 2^-66 of a: the sum's extended rounding often lands on a double midpoint.
+      const double a = moderate_double(random);
+      int e = 0;
+      std::frexp(a, &e);
+      const double b = std::ldexp(static_cast<double>(random.next() >> 11), e - 53 - random.between(40, 66));
+      return {a, with_random_sign(random, b)};
+    }
+    case 4: return {std::ldexp(moderate_double(random), -random.between(900, 1060)), std::ldexp(moderate_double(random), -random.between(0, 60))};
+    case 5: return {std::ldexp(moderate_double(random), random.between(900, 1000)), std::ldexp(moderate_double(random), random.between(0, 60))};
+    case 6: {
+      // A price times a ladder multiplier or a percentage step: the calculator's own operands.
+      static constexpr std::array<double, 5> m = {1.1, 0.94, 1.07, 100.0, 0.99};
+      const float price = std::strtof((decimal_digits(random, random.between(1, 7), true) + "e" +
+                                       std::to_string(random.between(-6, 3))).c_str(), nullptr);
+      return {price, m[random.below(m.size())]};
+    }
+    default: return {moderate_double(random), moderate_double(random)};
+  }
+}
+
+}  // namespace vantelo::cases
