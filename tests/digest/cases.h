@@ -2,7 +2,9 @@
 // Seeded inputs for the price arithmetic, shared by the differential tests, the fuzzers' replay and the
 // cross-architecture digest. Every generator uses integer arithmetic, correctly rounded conversions
 // (strtod/strtof) and exact steps (nextafter, ldexp) only, so a seed gives the same inputs on every
-// machine: the digest of x86-64 and of AArch64 must be line-for-line comparable.
+// machine: the digest of x86-64 and of AArch64 must be line-for-line comparable. For the same reason
+// no expression draws twice where the order of evaluation is unspecified (function arguments, the
+// operands of +): compilers for different targets do pick different orders.
 //
 // The inputs lean towards the places where the arithmetic is delicate: typed prices in every form a
 // user or a paste can produce, doubles on and next to the halves that the two-place rounding and the
@@ -189,6 +191,10 @@ inline double decimal(const std::string& digits, int exponent) {
   const std::string text = digits + "e" + std::to_string(exponent);
   return std::strtod(text.c_str(), nullptr);
 }
+// The same with two random digits appended: "<digits>dde<exponent>".
+inline double decimal(const std::string& digits, int exponent, Random& random) {
+  return decimal(digits + decimal_digits(random, 2, false), exponent);
+}
 
 inline double with_random_sign(Random& random, double x) { return random.chance(2) ? -x : x; }
 
@@ -207,7 +213,11 @@ inline double near_two_place_half(Random& random) {
       x = static_cast<double>(random.below(limit) | 1) / 200.0;
       break;
     }
-    case 3: x = decimal(decimal_digits(random, random.between(1, 12), true) + "5", -random.between(3, 8)); break;
+    case 3: {
+      const std::string digits = decimal_digits(random, random.between(1, 12), true) + "5";
+      x = decimal(digits, -random.between(3, 8));
+      break;
+    }
     case 4: x = random.chance(2) ? 163.84 + static_cast<double>(random.between(-50, 50)) / 200 : 1.7976931348623157e306; break;
     default: x = any_double(random); break;
   }
@@ -222,10 +232,10 @@ inline double near_text_half(Random& random) {
   const int exponent = random.chance(8) ? random.between(-330, 310) : random.between(-20, 20);
   switch (random.below(8)) {
     case 0: x = decimal(decimal_digits(random, 13, true) + "5", exponent); break;
-    case 1: x = decimal(decimal_digits(random, 13, true) + "4999" + decimal_digits(random, 2, false), exponent); break;
+    case 1: x = decimal(decimal_digits(random, 13, true) + "4999", exponent, random); break;
     case 2: x = decimal(decimal_digits(random, 17, true) + "5", exponent); break;
     case 3: x = decimal(decimal_digits(random, 6, true) + "5", exponent); break;
-    case 4: x = decimal(decimal_digits(random, 6, true) + "4999999999" + decimal_digits(random, 2, false), exponent); break;
+    case 4: x = decimal(decimal_digits(random, 6, true) + "4999999999", exponent, random); break;
     case 5: x = decimal("1", random.between(-25, 25)); break;
     case 6: x = static_cast<double>(random.below(100'000'000)) / 100.0; break;
     default: x = any_double(random); break;
@@ -243,7 +253,8 @@ inline float six_digit_float(Random& random) {
     } while (std::isnan(f));
     return f;
   }
-  const std::string text = decimal_digits(random, 6, true) + "5e" + std::to_string(random.between(-45, 32));
+  std::string text = decimal_digits(random, 6, true) + "5e";
+  text += std::to_string(random.between(-45, 32));
   float f = std::strtof(text.c_str(), nullptr);
   const float towards = random.chance(2) ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
   for (int k = random.between(0, 2); k > 0; --k) f = std::nextafter(f, towards);
@@ -284,16 +295,26 @@ inline Operands extended_operands(Random& random) {
       const double a = moderate_double(random);
       int e = 0;
       std::frexp(a, &e);
-      const double b = std::ldexp(static_cast<double>(random.next() >> 11), e - 53 - random.between(40, 66));
+      const auto mantissa = static_cast<double>(random.next() >> 11);
+      const double b = std::ldexp(mantissa, e - 53 - random.between(40, 66));
       return {a, with_random_sign(random, b)};
     }
-    case 4: return {std::ldexp(moderate_double(random), -random.between(900, 1060)), std::ldexp(moderate_double(random), -random.between(0, 60))};
-    case 5: return {std::ldexp(moderate_double(random), random.between(900, 1000)), std::ldexp(moderate_double(random), random.between(0, 60))};
+    case 4: {  // results in the subnormal range
+      const double a = moderate_double(random);
+      const double b = moderate_double(random);
+      return {std::ldexp(a, -random.between(900, 1060)), std::ldexp(b, -random.between(0, 60))};
+    }
+    case 5: {  // results that overflow
+      const double a = moderate_double(random);
+      const double b = moderate_double(random);
+      return {std::ldexp(a, random.between(900, 1000)), std::ldexp(b, random.between(0, 60))};
+    }
     case 6: {
       // A price times a ladder multiplier or a percentage step: the calculator's own operands.
       static constexpr std::array<double, 5> m = {1.1, 0.94, 1.07, 100.0, 0.99};
-      const float price = std::strtof((decimal_digits(random, random.between(1, 7), true) + "e" +
-                                       std::to_string(random.between(-6, 3))).c_str(), nullptr);
+      std::string text = decimal_digits(random, random.between(1, 7), true) + "e";
+      text += std::to_string(random.between(-6, 3));
+      const float price = std::strtof(text.c_str(), nullptr);
       return {price, m[random.below(m.size())]};
     }
     default: return {moderate_double(random), moderate_double(random)};

@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
     boxes.write_text(vantelo::base_price_box, base);
     calculator.recompute_ladder();
     std::string ladder = hex(calculator.held_base_price());
-    for (const auto& row : vantelo::ladder_rows) ladder += " " + text(boxes.read_text(row.box));
+    for (const auto& row : vantelo::ladder_rows) {
+      ladder += ' ';
+      ladder += text(boxes.read_text(row.box));
+    }
     line("recompute_ladder", text(base), ladder);
 
     const std::string target = random.chance(10) ? std::string() : typed_price(random);
