@@ -81,7 +81,7 @@ enum class Ties { to_even, to_smaller };
 
 double bits_to_double(std::uint64_t bits) noexcept { return std::bit_cast<double>(bits); }
 
-double round_to_double(const Extended& x, Ties ties) noexcept {
+[[gnu::always_inline]] inline double round_to_double(const Extended& x, Ties ties) noexcept {
   switch (x.kind) {
     case Kind::zero: return bits_to_double(x.negative ? sign_bit : 0);
     case Kind::infinite: return bits_to_double(infinity_bits | (x.negative ? sign_bit : 0));
@@ -96,10 +96,18 @@ double round_to_double(const Extended& x, Ties ties) noexcept {
   const std::int64_t quantum = e + 11 > -1074 ? e + 11 : -1074;
   const std::int64_t shift = quantum - e;  // >= 11
   if (shift > 64) return bits_to_double(sign);  // below half the smallest subnormal
-  const u128 wide = static_cast<u128>(x.significand);
-  auto kept = static_cast<std::uint64_t>(wide >> shift);
-  const u128 rest = wide & ((static_cast<u128>(1) << shift) - 1);
-  const u128 half = static_cast<u128>(1) << (shift - 1);
+  std::uint64_t kept;
+  std::uint64_t rest;
+  std::uint64_t half;
+  if (shift < 64) {
+    kept = x.significand >> shift;
+    rest = x.significand & ((std::uint64_t{1} << shift) - 1);
+    half = std::uint64_t{1} << (shift - 1);
+  } else {  // everything is below the smallest subnormal's place
+    kept = 0;
+    rest = x.significand;
+    half = sign_bit;
+  }
   const bool up = ties == Ties::to_even ? (rest > half || (rest == half && (kept & 1) != 0)) : rest > half;
   if (up) ++kept;
   // kept * 2^quantum with kept <= 2^53. Adding the biased quantum exponent to the field of kept lets
@@ -211,14 +219,26 @@ Extended divide(const Extended& a, const Extended& b) noexcept {
   if (b.kind == Kind::infinite) return make_zero(negative);
   if (b.kind == Kind::zero) return a.kind == Kind::zero ? default_nan_value() : make_infinity(negative);
   if (a.kind == Kind::zero) return make_zero(negative);
+  // Operands that came from doubles have at most 53 significant bits: one 128-by-64-bit division
+  // gives a quotient of 75 or 76 bits, again ample, with the remainder as the sticky bit.
+  constexpr std::uint64_t below_double_bits = (std::uint64_t{1} << 11) - 1;
+  if (((a.significand | b.significand) & below_double_bits) == 0) {
+    const std::uint64_t narrow_divisor = b.significand >> 11;
+    const u128 dividend = static_cast<u128>(a.significand >> 11) << 75;  // < 2^128
+    u128 quotient = dividend / narrow_divisor;
+    if (dividend - quotient * narrow_divisor != 0) quotient |= 1;
+    return round_to_extended(negative, quotient, static_cast<std::int64_t>(a.exponent) - b.exponent - 75);
+  }
   // Long division in two 63-bit steps. Both significands lie in [2^63, 2^64), so the first partial
   // quotient lies in (2^62, 2^64) and the whole quotient has at least 125 bits: far more than the 64
   // kept plus a rounding bit, and a non-zero remainder becomes the sticky bit.
   const std::uint64_t divisor = b.significand;
-  const u128 first = (static_cast<u128>(a.significand) << 63) / divisor;
-  const u128 remainder1 = (static_cast<u128>(a.significand) << 63) % divisor;
-  const u128 second = (remainder1 << 63) / divisor;  // remainder1 < 2^64, so this fits
-  const u128 remainder2 = (remainder1 << 63) % divisor;
+  const u128 dividend1 = static_cast<u128>(a.significand) << 63;
+  const u128 first = dividend1 / divisor;
+  const u128 remainder1 = dividend1 - first * divisor;
+  const u128 dividend2 = remainder1 << 63;  // remainder1 < 2^64, so this fits
+  const u128 second = dividend2 / divisor;
+  const u128 remainder2 = dividend2 - second * divisor;
   u128 quotient = (first << 63) | second;
   if (remainder2 != 0) quotient |= 1;
   return round_to_extended(negative, quotient, static_cast<std::int64_t>(a.exponent) - b.exponent - 126);

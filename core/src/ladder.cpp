@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "vantelo/ladder.h"
 
+#include <cstddef>
+
+#include "number_text.h"
 #include "vantelo/price.h"
 
 namespace vantelo {
@@ -13,9 +16,15 @@ constexpr std::string_view percent_suffix = " %";
 
 }  // namespace
 
+// The texts are join_texts of the parts; built here in one buffer, as the ladder is rewritten on
+// every keystroke.
 Text ladder_text(float base_price, double multiplier) {
   const double product = extended::multiply(static_cast<double>(base_price), multiplier);
-  return join_texts({ladder_prefix, number_to_text(round_to_places(product, price_places))});
+  char text[ladder_prefix.size() + detail::number_text_capacity];
+  ladder_prefix.copy(text, ladder_prefix.size());
+  const std::size_t length =
+      detail::write_number_text(round_to_places(product, price_places), 13, text + ladder_prefix.size());
+  return Text(text, ladder_prefix.size() + length);
 }
 
 Text change_percentage_text(float target_price, float base_price) {
@@ -23,7 +32,10 @@ Text change_percentage_text(float target_price, float base_price) {
   const double difference = extended::subtract(static_cast<double>(target_price), base);
   const double ratio = extended::divide(difference, base);
   const double change = extended::multiply(ratio, percent);
-  return join_texts({number_to_text(round_to_places(change, price_places)), percent_suffix});
+  char text[detail::number_text_capacity + percent_suffix.size()];
+  const std::size_t length = detail::write_number_text(round_to_places(change, price_places), 13, text);
+  percent_suffix.copy(text + length, percent_suffix.size());
+  return Text(text, length + percent_suffix.size());
 }
 
 void PriceCalculator::recompute_ladder() {

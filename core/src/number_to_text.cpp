@@ -9,7 +9,10 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
+#include "number_text.h"
 #include "uint128.h"
 #include "vantelo/price.h"
 
@@ -141,7 +144,7 @@ bool scale_fast(std::uint64_t m, int e, int k, Scaled& out) noexcept {
 }
 
 // The same with big numbers: (m * 2^e * 10^k) as numerator / denominator, quotient below 2^61.
-Scaled scale_exact(std::uint64_t m, int e, int k) noexcept {
+[[gnu::noinline, gnu::cold]] Scaled scale_exact(std::uint64_t m, int e, int k) noexcept {
   BigNat numerator(m);
   BigNat denominator(1);
   if (e >= 0) numerator.shift_left(e); else denominator.shift_left(-e);
@@ -199,48 +202,94 @@ Digits17 seventeen_digits(double value) noexcept {
   return {digits, exponent};
 }
 
-Text fixed_text(double value) {
-  const auto bits = std::bit_cast<std::uint64_t>(value);
+constexpr std::array<char, 200> digit_pairs = [] {
+  std::array<char, 200> table{};
+  for (std::size_t i = 0; i < 100; ++i) {
+    table[2 * i] = static_cast<char>('0' + i / 10);
+    table[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return table;
+}();
+
+// The count (1 to 17) decimal digits of value, leading zeros included, two at a time.
+void write_digits(std::uint64_t value, int count, char* out) noexcept {
+  int pos = count;
+  while (pos >= 2) {
+    const std::size_t pair = static_cast<std::size_t>(value % 100) * 2;
+    value /= 100;
+    pos -= 2;
+    out[pos] = digit_pairs[pair];
+    out[pos + 1] = digit_pairs[pair + 1];
+  }
+  if (pos == 1) out[0] = static_cast<char>('0' + value % 10);
+}
+
+// The text of an infinity or a NaN.
+std::string_view fixed_text(std::uint64_t bits) noexcept {
   const bool negative = (bits >> 63) != 0;
   if ((bits & 0x000F'FFFF'FFFF'FFFF) == 0) return negative ? "-1.#INF" : "1.#INF";
-  if (bits == 0xFFF8'0000'0000'0000) return "-1.#IND";
+  if (bits == 0xFFF8'0000'0000'0000) return "-1.#IND";  // the default NaN
   const bool quiet = (bits & 0x0008'0000'0000'0000) != 0;
   if (quiet) return negative ? "-1.#QNAN" : "1.#QNAN";
   return negative ? "-1.#SNAN" : "1.#SNAN";
 }
 
+// Cuts 17 digits to n, the (n+1)-th digit alone deciding; a carry out of d1 raises the exponent.
+// Written for a constant n so that the divisions become multiplications.
+template <int n>
+void cut_to(std::uint64_t& digits, int& exponent) noexcept {
+  constexpr std::uint64_t next_divisor = pow10_64[static_cast<std::size_t>(16 - n)];
+  constexpr std::uint64_t all_nines_plus_one = pow10_64[static_cast<std::size_t>(n)];
+  const std::uint64_t next_and_rest = digits / next_divisor;
+  digits = next_and_rest / 10;
+  if (next_and_rest % 10 >= 5) {
+    ++digits;
+    if (digits == all_nines_plus_one) {
+      digits = pow10_64[static_cast<std::size_t>(n - 1)];
+      ++exponent;
+    }
+  }
+}
+
+// cut_to<n> for a run-time n of 1 to 16 (17 keeps every digit).
+template <int... below>
+void cut_to_any(int n, std::uint64_t& digits, int& exponent, std::integer_sequence<int, below...>) noexcept {
+  ((n == below + 1 ? cut_to<below + 1>(digits, exponent) : void()), ...);
+}
+
 }  // namespace
 
-Text number_to_text(double value, int significant_digits) {
-  if (value == 0) return "0";
+namespace detail {
+
+std::size_t write_number_text(double value, int significant_digits, char* out) noexcept {
+  if (value == 0) {
+    out[0] = '0';
+    return 1;
+  }
   const auto bits = std::bit_cast<std::uint64_t>(value);
-  if (((bits >> 52) & 0x7FF) == 0x7FF) return fixed_text(value);
+  if (((bits >> 52) & 0x7FF) == 0x7FF) {
+    const std::string_view text = fixed_text(bits);
+    std::memcpy(out, text.data(), text.size());
+    return text.size();
+  }
 
   const int n = significant_digits < 1 ? 1 : (significant_digits > 17 ? 17 : significant_digits);
   auto [digits, exponent] = seventeen_digits(value);
-  if (n < 17) {
-    const std::uint64_t next_and_rest = digits / pow10_64[static_cast<std::size_t>(16 - n)];
-    digits = next_and_rest / 10;
-    if (next_and_rest % 10 >= 5) {
-      ++digits;
-      if (digits == pow10_64[static_cast<std::size_t>(n)]) {
-        digits = pow10_64[static_cast<std::size_t>(n - 1)];
-        ++exponent;
-      }
-    }
-  }
+  cut_to_any(n, digits, exponent, std::make_integer_sequence<int, 16>{});
 
-  // The n digits as characters, then without their trailing zeros (d1 is never zero).
-  std::array<char, 17> digit_chars{};
-  for (int i = n - 1; i >= 0; --i) {
-    digit_chars[static_cast<std::size_t>(i)] = static_cast<char>('0' + digits % 10);
-    digits /= 10;
-  }
+  // Without their trailing zeros (d1 is never zero), then as characters.
   int length = n;
-  while (length > 1 && digit_chars[static_cast<std::size_t>(length - 1)] == '0') --length;
+  while (length >= 3 && digits % 100 == 0) {
+    digits /= 100;
+    length -= 2;
+  }
+  if (length >= 2 && digits % 10 == 0) {
+    digits /= 10;
+    --length;
+  }
+  std::array<char, 17> digit_chars{};
+  write_digits(digits, length, digit_chars.data());
 
-  // Longest text: "-0.0000" + 17 digits, or "-d." + 16 digits + "e-324".
-  std::array<char, 40> out{};
   std::size_t pos = 0;
   const auto put = [&](char c) { out[pos++] = c; };
   const auto put_digits = [&](int from, int to) {
@@ -272,7 +321,15 @@ Text number_to_text(double value, int significant_digits) {
     for (int i = 0; i < -exponent - 1; ++i) put('0');
     put_digits(0, length);
   }
-  return Text(out.data(), pos);
+  return pos;
+}
+
+}  // namespace detail
+
+
+Text number_to_text(double value, int significant_digits) {
+  char text[detail::number_text_capacity];
+  return Text(text, detail::write_number_text(value, significant_digits, text));
 }
 
 Text number_to_text(double value) { return number_to_text(value, 13); }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+
 #include <cstddef>
 
 #include "text_util.h"
@@ -11,10 +12,7 @@ bool texts_equal(std::string_view a, std::string_view b) noexcept {
 }
 
 Text join_texts(std::initializer_list<std::string_view> parts) {
-  std::size_t size = 0;
-  for (const auto part : parts) size += detail::up_to_nul(part).size();
   Text joined;
-  joined.reserve(size);
   for (const auto part : parts) joined.append(detail::up_to_nul(part));
   return joined;
 }

@@ -83,7 +83,8 @@ TEST(NumberToText, SeventeenDigitsAgreeWithTheExactExpansionOnSeededDoubles) {
     char reference[128];
     std::snprintf(reference, sizeof reference, "%.60e", v);
     // Digits of "d.ddd...e+XX" and the exponent.
-    std::string digits = std::string(1, reference[0]) + std::string(reference + 2, 60);
+    std::string digits(1, reference[0]);
+    digits.append(reference + 2, 60);
     int exponent = std::atoi(std::strchr(reference, 'e') + 1);
     const bool up = digits[17] >= '5';
     digits.resize(17);
@@ -91,7 +92,8 @@ TEST(NumberToText, SeventeenDigitsAgreeWithTheExactExpansionOnSeededDoubles) {
       int pos = 16;
       while (pos >= 0 && digits[static_cast<std::size_t>(pos)] == '9') digits[static_cast<std::size_t>(pos--)] = '0';
       if (pos < 0) {
-        digits = "1" + digits.substr(0, 16);
+        digits.insert(digits.begin(), '1');
+        digits.pop_back();
         ++exponent;
       } else {
         ++digits[static_cast<std::size_t>(pos)];
