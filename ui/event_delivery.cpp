@@ -86,7 +86,13 @@ class Bridge final : public QObject {
     qApp->installEventFilter(&window_watcher_);
   }
 
+  // While the window is the live one: once it is on its way out (its controls going one by one)
+  // nothing more is reported.
+  bool connected() const { return window_ != nullptr && CalculatorWindow::live() == window_; }
+
   bool eventFilter(QObject* watched, QEvent* event) override {
+    // A window on its way out (its controls going one by one) reports nothing more.
+    if (!connected()) return false;
     switch (event->type()) {
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
@@ -110,7 +116,7 @@ class Bridge final : public QObject {
   }
 
   bool window_mouse(QObject* watched, QMouseEvent* mouse) {
-    if (!window_ || watched != window_->windowHandle()) return false;
+    if (!connected() || watched != window_->windowHandle()) return false;
     press_taken_by_window_ = nullptr;
     if (mouse->type() != QEvent::MouseButtonPress || mouse->button() != Qt::LeftButton) return false;
     const QPoint at = mouse->position().toPoint();
@@ -221,8 +227,8 @@ void connect_event_delivery(CalculatorWindow& window) {
       const std::uint32_t number = description->number;
       // Qt's own notification of a program write arrives under the write's mark and is not reported:
       // the write reports its one change itself once the text is in place.
-      QObject::connect(box, &QLineEdit::textChanged, bridge, [box, number] {
-        if (!program_write_mark(*box)) raise_event(number, event::text_changed);
+      QObject::connect(box, &QLineEdit::textChanged, bridge, [bridge, box, number] {
+        if (bridge->connected() && !program_write_mark(*box)) raise_event(number, event::text_changed);
       });
     }
   }

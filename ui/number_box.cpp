@@ -14,6 +14,12 @@ bool is_number_box(const ControlDescription& description) noexcept {
 }
 
 bool drops_typed_characters(const QKeyEvent& key) {
+  // With Ctrl (and not AltGr, which some platforms report as Ctrl+Alt) a key is an editing shortcut,
+  // whatever text the platform attaches to it.
+  const Qt::KeyboardModifiers modifiers = key.modifiers();
+  if (modifiers.testAnyFlags(Qt::ControlModifier | Qt::MetaModifier) && !modifiers.testFlag(Qt::AltModifier)) {
+    return false;
+  }
   const QString typed = key.text();
   return std::any_of(typed.begin(), typed.end(), [](QChar c) {
     const char16_t code = c.unicode();
