@@ -5,7 +5,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
 
 # What building and running needs.
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-noto-cjk)
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxcb1-dev fonts-noto-cjk)
 # What the tests need on top: references, displays, a second architecture.
 test_packages=(libgtest-dev libgmock-dev libmpfr-dev libgmp-dev clang libclang-rt-14-dev
   g++-aarch64-linux-gnu qemu-user
