@@ -100,10 +100,13 @@ QWidget* create_button(const ControlDescription& description, QWidget* parent) {
   return button;
 }
 
+// The window icon in the sizes caption bars, taskbars and switchers use. Every size given here is
+// decoded and sent to the window manager before the window maps, so the 256-pixel image (the
+// installed icon theme's business) is left out.
 QIcon application_icon() {
   register_icon_resources();
   QIcon icon;
-  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+  for (const int size : {16, 22, 24, 32, 48, 64, 128})
     icon.addFile(QStringLiteral(":/icons/vantelo-%1.png").arg(size), QSize(size, size));
   return icon;
 }

@@ -13,7 +13,7 @@ test_packages=(libgtest-dev libgmock-dev libmpfr-dev libgmp-dev clang libclang-r
   lintian desktop-file-utils appstream)
 # What making the Debian package needs (scripts/package): dpkg-shlibdeps, and file to find the ELF files.
 package_packages=(dpkg-dev file)
-bench_packages=(libbenchmark-dev x11-apps galculator)
+bench_packages=(libbenchmark-dev x11-apps galculator libx11-dev)
 
 # Installs the packages of "$@" that dpkg does not know as installed. Quiet and quick when nothing is missing.
 ensure_packages() {
