@@ -145,8 +145,12 @@ void CalculatorWindow::place_centred() {
   // Integer division truncates toward zero, also for a screen smaller than the window.
   const int left = area.x() + (area.width() - window.outer_width) / 2;
   const int top = area.y() + (area.height() - window.outer_height) / 2;
+  // The window manager's frame keeps its size in device pixels when Qt scales the window (for
+  // instance QT_SCALE_FACTOR=2), while the client area keeps the design at the scaled size; so the
+  // client gives up the frame's device pixels, as many as it would at scale 1.
   QMargins frame;
-  if (const QWindow* handle = windowHandle(); handle != nullptr) frame = handle->frameMargins();
+  if (const QWindow* handle = windowHandle(); handle != nullptr)
+    frame = handle->frameMargins() * handle->devicePixelRatio();
   const QSize client(window.outer_width - frame.left() - frame.right(),
                      window.outer_height - frame.top() - frame.bottom());
   if (size() != client) setFixedSize(client);

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "app/lifecycle.h"
-#include "qt_app.h"
 #include "ui/calculator_window.h"
 #include "ui/event_delivery.h"
 #include "ui/handlers.h"
@@ -68,7 +67,6 @@ const std::set<std::string> editable_boxes{"股票价格", "目标价", "跌停"
 class AccessibilityTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    vantelo::test::test_application();
     reset_held_base_price();
     raise_event_suspension();
     window_ = build_window();
@@ -205,3 +203,14 @@ TEST_F(AccessibilityTest, LabelsPointAtTheBoxTheyName) {
 
 }  // namespace
 }  // namespace vantelo::ui
+
+// The application goes before the process's exit: Qt's input devices that typing creates must not
+// outlive the globals their destructors use.
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  ::testing::InitGoogleTest(&argc, argv);
+  auto application = std::make_unique<QApplication>(argc, argv);
+  const int result = RUN_ALL_TESTS();
+  application.reset();
+  return result;
+}
