@@ -285,8 +285,33 @@ inline double moderate_double(Random& random) {
   const double mantissa = static_cast<double>(random.next() >> 11);  // 53 random bits
   return with_random_sign(random, std::ldexp(mantissa, random.between(-60, 60) - 52));
 }
+// A product that the extended step rounds onto a double midpoint (and the store then to even), or that
+// lies just beside one. With A odd, B = T * A^-1 mod 2^(11+r) makes the low 11+r bits of A * B equal
+// T = 2^(10+r) +- 1; when the product has exactly 64 + r bits, those are the bits below the 53rd:
+// a half plus or minus one unit beyond the 64th bit.
+inline Operands midpoint_product(Random& random) {
+  for (;;) {
+    const std::uint64_t a = (random.next() >> 11) | (std::uint64_t{1} << 52) | 1;  // odd, 53 bits
+    std::uint64_t inverse = a;                               // a * a == 1 mod 8: three bits right
+    for (int k = 0; k < 5; ++k) inverse *= 2 - a * inverse;  // Newton: doubles the correct bits
+    const int r = random.between(1, 42);
+    const std::uint64_t low_mask = (std::uint64_t{1} << (11 + r)) - 1;
+    const std::uint64_t half = std::uint64_t{1} << (10 + r);
+    const std::uint64_t target = random.chance(2) ? half + 1 : half - 1;
+    const std::uint64_t b = (target * inverse) & low_mask;
+    const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+    int length = 0;
+    for (unsigned __int128 p = product; p != 0; p >>= 1) ++length;
+    if (length != 64 + r) continue;
+    const int shift = random.between(-120, 20);
+    return {with_random_sign(random, std::ldexp(static_cast<double>(a), shift)),
+            std::ldexp(static_cast<double>(b), -shift - 60)};
+  }
+}
+
 inline Operands extended_operands(Random& random) {
-  switch (random.below(8)) {
+  switch (random.below(9)) {
+    case 7: return midpoint_product(random);
     case 0: return {any_double(random), any_double(random)};
     case 1: return {special_double(random), random.chance(2) ? special_double(random) : moderate_double(random)};
     case 2: return {moderate_double(random), special_double(random)};
