@@ -534,17 +534,19 @@ struct Clicks {
   const char* name;
   bool from_elsewhere;  // the click also gives the box the focus
   bool double_click;
+  bool drag_enabled = false;  // a box whose release inside its selection would collapse it
 };
 
 class BaseSelection : public Calculator, public ::testing::WithParamInterface<Clicks> {};
 
 TEST_P(BaseSelection, ReleaseLeavesTheWholeTextSelected) {
   QLineEdit* base = box("股票价格");
+  base->setDragEnabled(GetParam().drag_enabled);
   if (GetParam().from_elsewhere) {
     control("目标价")->setFocus(Qt::OtherFocusReason);
-  } else {
+  } else if (!GetParam().drag_enabled) {
     base->setCursorPosition(1);
-  }
+  }  // else the whole text stays selected from the start, and the press lands inside the selection
   const QPoint at(base->width() / 4, base->height() / 2);
   recorder.clear();
   if (GetParam().double_click) {
@@ -563,7 +565,9 @@ INSTANTIATE_TEST_SUITE_P(Mouse, BaseSelection,
                          ::testing::Values(Clicks{"ClickInFocusedBox", false, false},
                                            Clicks{"ClickGivingTheFocus", true, false},
                                            Clicks{"DoubleClick", false, true},
-                                           Clicks{"DoubleClickGivingTheFocus", true, true}),
+                                           Clicks{"DoubleClickGivingTheFocus", true, true},
+                                           Clicks{"ClickInsideTheSelectionOfADragBox", false, false, true},
+                                           Clicks{"DoubleClickInADragBox", false, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Calculator, ReleaseOutsideTheBoxWrapsCoordinatesToSixteenBits) {
