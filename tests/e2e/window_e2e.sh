@@ -3,9 +3,11 @@
 # The real program on a real X display with a window manager: where its window appears, that it
 # cannot be resized or maximised, what it shows, that it moves when dragged by a label and that Esc
 # ends it with exit code 0.
-#   window_e2e.sh PROGRAM ARTIFACT_DIR SCREEN EXPECTED_LEFT,TOP [place-only]
+#   window_e2e.sh PROGRAM ARTIFACT_DIR SCREEN EXPECTED_LEFT,TOP [full|place-only] [PROGRAM ARGUMENTS...]
+# Arguments given to the program must change nothing.
 set -uo pipefail
 program=$1 artifacts=$2 screen=$3 expected=$4 scope=${5:-full}
+shift 5 2>/dev/null || shift $#
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/x_session.sh"
 mkdir -p "$artifacts"
@@ -22,7 +24,7 @@ check() {  # check DESCRIPTION ACTUAL EXPECTED
 
 start_x_session "$screen"
 
-"$program" >"$artifacts/program-$screen.log" 2>&1 &
+"$program" "$@" >"$artifacts/program-$screen.log" 2>&1 &
 program_pid=$!
 x_pids=("$program_pid" "${x_pids[@]}")
 wait_for "the window to be mapped" 20 xdotool search --onlyvisible --pid "$program_pid" || exit 1
@@ -35,6 +37,16 @@ read -r left top width height <<<"$(outer_geometry "$window")"
 check "outer top-left" "$left,$top" "$expected"
 check "outer size" "${width}x$height" "267x468"
 [ "$scope" == "place-only" ] && exit $((failures > 0))
+
+# A second copy opens its own window beside the first and leaves the first alone.
+"$program" >"$artifacts/second-copy-$screen.log" 2>&1 &
+second_pid=$!
+x_pids=("$second_pid" "${x_pids[@]}")
+wait_for "the second copy's window" 20 xdotool search --onlyvisible --pid "$second_pid" || failures=$((failures + 1))
+check "windows of the first copy" "$(xdotool search --onlyvisible --pid "$program_pid" | wc -l)" "1"
+check "windows of the second copy" "$(xdotool search --onlyvisible --pid "$second_pid" | wc -l)" "1"
+kill "$second_pid"
+wait "$second_pid" 2>/dev/null
 
 # Fixed size: the size hints make the least and the largest size one, and the window manager
 # offers neither resizing nor maximising.
