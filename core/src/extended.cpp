@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cassert>
+#include <cmath>
 #include <cstdint>
 
 #include "vantelo/price.h"
@@ -138,6 +139,28 @@ Extended add_magnitudes(bool negative, const Extended& a, const Extended& b, boo
   return round_to_extended(negative, sum, static_cast<std::int64_t>(a.exponent) - headroom);
 }
 
+struct Division {
+  std::uint64_t quotient;
+  std::uint64_t remainder;
+};
+
+// dividend / divisor when the quotient fits 64 bits (the dividend's upper half is below the divisor).
+// x86-64 has an instruction for exactly this; elsewhere the compiler's 128-bit division does it.
+Division divide_by_64(u128 dividend, std::uint64_t divisor) noexcept {
+  assert(static_cast<std::uint64_t>(dividend >> 64) < divisor);
+#if defined(__x86_64__)
+  std::uint64_t quotient;
+  std::uint64_t remainder;
+  __asm__("divq %4"
+          : "=a"(quotient), "=d"(remainder)
+          : "a"(static_cast<std::uint64_t>(dividend)), "d"(static_cast<std::uint64_t>(dividend >> 64)), "rm"(divisor));
+  return {quotient, remainder};
+#else
+  const auto quotient = static_cast<std::uint64_t>(dividend / divisor);
+  return {quotient, static_cast<std::uint64_t>(dividend - static_cast<u128>(quotient) * divisor)};
+#endif
+}
+
 bool magnitude_less(const Extended& a, const Extended& b) noexcept {
   if (a.exponent != b.exponent) return a.exponent < b.exponent;
   return a.significand < b.significand;
@@ -220,14 +243,21 @@ Extended divide(const Extended& a, const Extended& b) noexcept {
   if (b.kind == Kind::zero) return a.kind == Kind::zero ? default_nan_value() : make_infinity(negative);
   if (a.kind == Kind::zero) return make_zero(negative);
   // Operands that came from doubles have at most 53 significant bits: one 128-by-64-bit division
-  // gives a quotient of 75 or 76 bits, again ample, with the remainder as the sticky bit.
+  // gives all 64 bits of the quotient, and the remainder tells where the rest lies against a half.
   constexpr std::uint64_t below_double_bits = (std::uint64_t{1} << 11) - 1;
   if (((a.significand | b.significand) & below_double_bits) == 0) {
-    const std::uint64_t narrow_divisor = b.significand >> 11;
-    const u128 dividend = static_cast<u128>(a.significand >> 11) << 75;  // < 2^128
-    u128 quotient = dividend / narrow_divisor;
-    if (dividend - quotient * narrow_divisor != 0) quotient |= 1;
-    return round_to_extended(negative, quotient, static_cast<std::int64_t>(a.exponent) - b.exponent - 75);
+    const std::uint64_t dividend_bits = a.significand >> 11;  // both in [2^52, 2^53)
+    const std::uint64_t divisor_bits = b.significand >> 11;
+    // Shift the dividend so that the quotient lies in [2^63, 2^64).
+    const int shift = dividend_bits >= divisor_bits ? 63 : 64;
+    const Division d = divide_by_64(static_cast<u128>(dividend_bits) << shift, divisor_bits);
+    std::uint64_t below = 0;  // what lies below the quotient, as round and sticky bits
+    if (d.remainder != 0) {
+      const u128 twice = static_cast<u128>(d.remainder) * 2;
+      below = twice > divisor_bits ? 0xC000'0000'0000'0000 : (twice == divisor_bits ? sign_bit : 0x4000'0000'0000'0000);
+    }
+    return round_to_extended(negative, (static_cast<u128>(d.quotient) << 64) | below,
+                             static_cast<std::int64_t>(a.exponent) - b.exponent - shift - 64);
   }
   // Long division in two 63-bit steps. Both significands lie in [2^63, 2^64), so the first partial
   // quotient lies in (2^62, 2^64) and the whole quotient has at least 125 bits: far more than the 64
@@ -280,17 +310,79 @@ bool less_equal(const Extended& a, const Extended& b) noexcept {
 
 namespace vantelo {
 
+namespace {
+
+using detail::u128;
+
+// The x87 unit's two roundings (to 64 bits, then to 53) differ from one rounding to 53 bits only when
+// the exact result lies within half a 64-bit unit of a midpoint between two doubles. The hardware's
+// own double result and its exact error show whether that can be so; when it cannot, the hardware
+// result is the answer and the emulation is skipped. This is the common case by far.
+
+constexpr std::uint64_t fraction_bits = 0x000F'FFFF'FFFF'FFFF;
+constexpr std::uint64_t implicit_bit = std::uint64_t{1} << 52;
+
+int field_of(double x) noexcept { return static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF); }
+std::uint64_t significand_of(double x) noexcept { return (std::bit_cast<std::uint64_t>(x) & fraction_bits) | implicit_bit; }
+
+// For a sum s with exact error (the exact sum is s + error, |error| <= ulp(s) / 2): whether s is the
+// twice-rounded sum as well. Only for normal s well above the subnormal range, and not for a power of
+// two, below which the units are finer.
+bool sum_needs_no_second_look(double s, double error) noexcept {
+  const int field = field_of(s);
+  if (field <= 64 || field == 0x7FF || (std::bit_cast<std::uint64_t>(s) & fraction_bits) == 0) return false;
+  // ulp(s) = 2^(field - 1075). The exact sum is safe while it stays more than half a 64-bit unit
+  // (2^-12 ulp) away from the midpoints at +-ulp/2: |error| < (1/2 - 2^-12) ulp, an exact product.
+  const double ulp = std::bit_cast<double>(static_cast<std::uint64_t>(field - 52) << 52);
+  return std::fabs(error) < ulp * (0.5 - 0x1p-12);
+}
+
+// Knuth's two-sum: a + b == s + error exactly, for finite a, b and s, rounding to nearest.
+double sum_error(double a, double b, double s) noexcept {
+  const double b_part = s - a;
+  const double a_part = s - b_part;
+  return (a - a_part) + (b - b_part);
+}
+
+bool quotient_needs_no_second_look(double a, double b, double q) noexcept {
+  const int fa = field_of(a);
+  const int fb = field_of(b);
+  const int fq = field_of(q);
+  if (fa == 0 || fa == 0x7FF || fb == 0 || fb == 0x7FF || fq == 0 || fq == 0x7FF) return false;
+  if ((std::bit_cast<std::uint64_t>(q) & fraction_bits) == 0) return false;  // a power of two
+  // |a| = ma 2^(fa-1075), |b| = mb 2^(fb-1075), |q| = mq 2^(fq-1075) = mq ulp(q). So
+  // (|a/b| - |q|) / ulp(q) = (ma 2^k - mq mb) / mb with k = fa - fb - fq + 1075 (52 to 54).
+  const int k = fa - fb - fq + 1075;
+  if (k < 0 || k > 70) return false;
+  const std::uint64_t ma = significand_of(a);
+  const std::uint64_t mb = significand_of(b);
+  const std::uint64_t mq = significand_of(q);
+  const u128 scaled = static_cast<u128>(ma) << k;
+  const u128 product = static_cast<u128>(mq) * mb;
+  const u128 distance = scaled > product ? scaled - product : product - scaled;
+  // Safe while |a/b - q| < (1/2 - 2^-12) ulp(q), as for sums: 4096 distance < 2047 mb.
+  return distance * 4096 < static_cast<u128>(mb) * 2047;
+}
+
+}  // namespace
+
 namespace extended {
 double add(double a, double b) noexcept {
+  const double s = a + b;
+  if (std::isfinite(s) && sum_needs_no_second_look(s, sum_error(a, b, s))) return s;
   return detail::to_double(detail::add(detail::from_double(a), detail::from_double(b)));
 }
 double subtract(double a, double b) noexcept {
+  const double s = a - b;
+  if (std::isfinite(s) && sum_needs_no_second_look(s, sum_error(a, -b, s))) return s;
   return detail::to_double(detail::subtract(detail::from_double(a), detail::from_double(b)));
 }
 double multiply(double a, double b) noexcept {
   return detail::to_double(detail::multiply(detail::from_double(a), detail::from_double(b)));
 }
 double divide(double a, double b) noexcept {
+  const double q = a / b;
+  if (quotient_needs_no_second_look(a, b, q)) return q;
   return detail::to_double(detail::divide(detail::from_double(a), detail::from_double(b)));
 }
 }  // namespace extended

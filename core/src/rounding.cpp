@@ -37,11 +37,12 @@ double pow10_nearest(int k) noexcept {
 
 // r from u: the integer part, plus one when the fraction reaches the threshold. u >= 0.
 double split_and_decide(double u) noexcept {
-  if (!std::isfinite(u)) return u;
-  const double whole = std::trunc(u);
-  const double fraction = u - whole;  // exact
-  // whole + 1 is exact: a fraction can only be non-zero below 2^52.
-  return fraction >= round_up_threshold ? whole + 1 : whole;
+  // From 2^52 on every double is an integer (and infinities stay as they are).
+  constexpr double integers_from = 0x1p52;
+  if (!(u < integers_from)) return u;
+  const auto whole = static_cast<double>(static_cast<std::int64_t>(u));  // truncation, exact here
+  const double fraction = u - whole;                                     // exact
+  return fraction >= round_up_threshold ? whole + 1 : whole;            // whole + 1 < 2^53: exact
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ TEST(ExtendedAgainstX87, AgreesBitForBitOnSeededOperands) {
   int failures = 0;
   for (int i = 0; i < 400000 && failures < 10; ++i) {
     double a, b;
-    switch (i % 4) {
+    switch (i % 6) {
       case 0:
         a = any_bits(rng);
         b = any_bits(rng);
@@ -163,6 +163,24 @@ TEST(ExtendedAgainstX87, AgreesBitForBitOnSeededOperands) {
         const Range r = ranges[rng() % ranges.size()];
         a = short_significand(rng, r.low, r.high);
         b = short_significand(rng, r.low - 70, r.high);
+        break;
+      }
+      case 3: {
+        // Sums within a few 64-bit units of a midpoint between doubles, on either side.
+        a = short_significand(rng, -20, 20);
+        const double ulp = std::nextafter(std::fabs(a), inf) - std::fabs(a);
+        const int offset = static_cast<int>(rng() % 17) - 8;
+        b = ulp / 2 * (1 + std::ldexp(offset, -static_cast<int>(6 + rng() % 10)));
+        if (rng() & 1) b = -b;
+        break;
+      }
+      case 4: {
+        // Quotients near a midpoint between doubles: a is a midpoint times a divisor of few bits,
+        // formed exactly in 64 bits and rounded once.
+        b = std::ldexp(static_cast<double>(1 + 2 * (rng() % 512)), static_cast<int>(rng() % 11) - 5);
+        const double q = short_significand(rng, -20, 20);
+        const long double midpoint = static_cast<long double>(q) + (std::nextafter(q, 2 * q) - q) / 2;
+        a = static_cast<double>(midpoint * b);
         break;
       }
       default:
