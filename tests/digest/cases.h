@@ -310,8 +310,14 @@ inline Operands midpoint_product(Random& random) {
 }
 
 inline Operands extended_operands(Random& random) {
-  switch (random.below(9)) {
+  switch (random.below(10)) {
     case 7: return midpoint_product(random);
+    case 8: {  // subnormal operands
+      const double a = with_random_sign(random, double_from_bits(random.next() >> 12));
+      const double b = random.chance(2) ? with_random_sign(random, double_from_bits(random.next() >> 12))
+                                        : moderate_double(random);
+      return random.chance(2) ? Operands{a, b} : Operands{b, a};
+    }
     case 0: return {any_double(random), any_double(random)};
     case 1: return {special_double(random), random.chance(2) ? special_double(random) : moderate_double(random)};
     case 2: return {moderate_double(random), special_double(random)};
