@@ -88,7 +88,12 @@ class Bridge final : public QObject {
 
   // While the window is the live one: once it is on its way out (its controls going one by one)
   // nothing more is reported.
-  bool connected() const { return window_ != nullptr && CalculatorWindow::live() == window_; }
+  // live() lets go of the window first thing in its destructor, so it is tested before the pointer is
+  // looked at: reading a QPointer<CalculatorWindow> casts, which is undefined for a window already
+  // torn down to its QWidget base (the undefined-behaviour sanitizer stops there).
+  bool connected() const {
+    return CalculatorWindow::live() != nullptr && !window_.isNull() && CalculatorWindow::live() == window_;
+  }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     // A window on its way out (its controls going one by one) reports nothing more.
