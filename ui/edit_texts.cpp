@@ -15,6 +15,7 @@ struct BoxState {
   Text stored_text;
   bool program_write = false;
   StoredSelection selection;
+  std::uint32_t number = 0;  // the box's control number, once looked up
 };
 
 // Keyed by the box; an entry goes when its box is destroyed, so a new window starts afresh.
@@ -31,11 +32,12 @@ BoxState& state_of(QLineEdit& box) {
   return table.emplace(&box, BoxState{}).first->second;
 }
 
-std::uint32_t number_of(const QLineEdit& box) {
+std::uint32_t number_of(const QLineEdit& box, BoxState& state) {
+  if (state.number != 0) return state.number;
   if (const CalculatorWindow* window = CalculatorWindow::live()) {
-    if (const ControlDescription* description = window->description_of(&box)) return description->number;
+    if (const ControlDescription* description = window->description_of(&box)) state.number = description->number;
   }
-  return 0;
+  return state.number;
 }
 
 }  // namespace
@@ -52,9 +54,8 @@ void write_text(QLineEdit& box, std::string_view text) {
   const QString displayed = text_to_qstring(state.stored_text);
   state.program_write = true;
   box.setText(displayed);
-  // The state may not be touched through `state` again: a handler run below may add boxes to the table.
-  state_of(box).program_write = false;
-  if (const std::uint32_t number = number_of(box)) raise_event(number, event::text_changed);
+  state.program_write = false;  // entries stay in place while others are added
+  if (const std::uint32_t number = number_of(box, state)) raise_event(number, event::text_changed);
 }
 
 bool program_write_mark(const QLineEdit& box) noexcept {

@@ -2,9 +2,11 @@
 #include "ui/handlers.h"
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "app/lifecycle.h"
@@ -16,20 +18,32 @@
 namespace vantelo::ui {
 namespace {
 
-// The computations reach the boxes of whichever window is live at that moment, by name.
+// The computations reach the boxes of whichever window is live at that moment, by name. The boxes
+// found are kept for that window: a keystroke looks up twenty-two of them.
 class LiveWindowBoxes final : public EditBoxes {
  public:
   Text read_text(std::string_view box) override { return ui::read_text(box_named(box)); }
   void write_text(std::string_view box, std::string_view text) override { ui::write_text(box_named(box), text); }
 
  private:
-  static QLineEdit& box_named(std::string_view name) {
+  QLineEdit& box_named(std::string_view name) {
     CalculatorWindow* window = CalculatorWindow::live();
     if (window == nullptr) fatal_error("An edit box was used while the calculator's window does not exist.");
-    auto* box = qobject_cast<QLineEdit*>(window->control(name));
-    if (box == nullptr) fatal_error("The calculator's window has no edit box of that name.");
-    return *box;
+    if (found_in_.data() != window) {  // another window, or the first use
+      found_in_ = window;
+      found_.clear();
+    }
+    auto found = found_.find(std::string(name));
+    if (found == found_.end()) {
+      auto* box = qobject_cast<QLineEdit*>(window->control(name));
+      if (box == nullptr) fatal_error("The calculator's window has no edit box of that name.");
+      found = found_.emplace(std::string(name), box).first;
+    }
+    return *found->second;
   }
+
+  QPointer<CalculatorWindow> found_in_;
+  std::unordered_map<std::string, QLineEdit*> found_;
 };
 
 LiveWindowBoxes live_boxes;
