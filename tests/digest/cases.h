@@ -309,8 +309,31 @@ inline Operands midpoint_product(Random& random) {
   }
 }
 
+// A quotient a / b that lies 1/b beside a double midpoint (in units of half the quotient's ulp), so
+// that the extended step rounds it onto the midpoint. With b odd of nb bits and j = nb + 1, the odd
+// 54-bit c = +-b^-1 mod 2^j makes b * c = A * 2^j +- 1; then a = A * 2^j has 53 bits and
+// a / b = c -+ 1/b, where c is a midpoint.
+inline Operands midpoint_quotient(Random& random) {
+  const int nb = random.between(13, 52);
+  const std::uint64_t b = (random.next() >> (64 - nb)) | (std::uint64_t{1} << (nb - 1)) | 1;
+  std::uint64_t inverse = b;
+  for (int k = 0; k < 5; ++k) inverse *= 2 - b * inverse;
+  const bool below = random.chance(2);
+  const int j = nb + 1;
+  const std::uint64_t low_mask = (std::uint64_t{1} << j) - 1;
+  const std::uint64_t low = (below ? inverse : 0 - inverse) & low_mask;
+  const std::uint64_t c = (random.next() & ~low_mask & ((std::uint64_t{1} << 54) - 1)) | (std::uint64_t{1} << 53) | low;
+  const unsigned __int128 product = static_cast<unsigned __int128>(b) * c;
+  const unsigned __int128 exact = below ? product - 1 : product + 1;
+  const auto a = static_cast<std::uint64_t>(exact >> j);
+  const int shift = random.between(-200, 200);
+  return {with_random_sign(random, std::ldexp(static_cast<double>(a), shift)),
+          with_random_sign(random, std::ldexp(static_cast<double>(b), shift - random.between(-40, 40)))};
+}
+
 inline Operands extended_operands(Random& random) {
-  switch (random.below(10)) {
+  switch (random.below(11)) {
+    case 9: return midpoint_quotient(random);
     case 7: return midpoint_product(random);
     case 8: {  // subnormal operands
       const double a = with_random_sign(random, double_from_bits(random.next() >> 12));
