@@ -364,6 +364,22 @@ bool quotient_needs_no_second_look(double a, double b, double q) noexcept {
   return distance * 4096 < static_cast<u128>(mb) * 2047;
 }
 
+bool product_needs_no_second_look(double a, double b, double p) noexcept {
+  const int fa = field_of(a);
+  const int fb = field_of(b);
+  const int fp = field_of(p);
+  if (fa == 0 || fa == 0x7FF || fb == 0 || fb == 0x7FF || fp < 2 || fp == 0x7FF) return false;
+  // The exact product has 105 or 106 bits; the double keeps its top 53, the extended format its
+  // top 64. Safe while the bits below the double's cut stay more than half a 64-bit unit away from
+  // a half (an exact half is kept by both roundings and then goes to even, as the hardware does).
+  const u128 exact = static_cast<u128>(significand_of(a)) * significand_of(b);
+  const int cut = (exact >> 105) != 0 ? 53 : 52;
+  const u128 below = exact & ((static_cast<u128>(1) << cut) - 1);
+  const u128 half = static_cast<u128>(1) << (cut - 1);
+  const u128 distance = below > half ? below - half : half - below;
+  return distance == 0 || distance > (static_cast<u128>(1) << (cut - 12));
+}
+
 }  // namespace
 
 namespace extended {
@@ -378,6 +394,8 @@ double subtract(double a, double b) noexcept {
   return detail::to_double(detail::subtract(detail::from_double(a), detail::from_double(b)));
 }
 double multiply(double a, double b) noexcept {
+  const double p = a * b;
+  if (product_needs_no_second_look(a, b, p)) return p;
   return detail::to_double(detail::multiply(detail::from_double(a), detail::from_double(b)));
 }
 double divide(double a, double b) noexcept {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "extended.h"
+#include "uint128.h"
 #include "vantelo/price.h"
 
 namespace vantelo {
@@ -35,6 +36,29 @@ double pow10_nearest(int k) noexcept {
   return value;
 }
 
+// The double nearest to magnitude * scale, an exact tie going to the smaller magnitude. For places = 2
+// (100 * m fits 60 bits) the extended product is exact, and rounding it so is what multiplying by
+// 100 - 2^-57, the largest extended value below 100, and storing gives. Only a tie needs the
+// emulation: otherwise the hardware's nearest double is the answer.
+double scale_up(double magnitude, double scale) noexcept {
+  const double product = magnitude * scale;
+  const auto field = [](double x) { return static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF); };
+  if (field(magnitude) != 0 && field(product) >= 2 && field(product) != 0x7FF) {
+    const auto significand = [](double x) {
+      return (std::bit_cast<std::uint64_t>(x) & 0x000F'FFFF'FFFF'FFFF) | (std::uint64_t{1} << 52);
+    };
+    const detail::u128 exact = static_cast<detail::u128>(significand(magnitude)) * significand(scale);
+    const auto high = static_cast<std::uint64_t>(exact >> 64);
+    const int top = high != 0 ? 127 - std::countl_zero(high) : 63 - std::countl_zero(static_cast<std::uint64_t>(exact));
+    const int cut = top - 52;  // bits below the double's last place
+    if (cut <= 0) return product;  // exact
+    const detail::u128 below = exact & ((static_cast<detail::u128>(1) << cut) - 1);
+    if (below != (static_cast<detail::u128>(1) << (cut - 1))) return product;
+  }
+  return detail::to_double_ties_to_smaller(
+      detail::multiply(detail::from_double(magnitude), detail::from_double(scale)));
+}
+
 // r from u: the integer part, plus one when the fraction reaches the threshold. u >= 0.
 double split_and_decide(double u) noexcept {
   // From 2^52 on every double is an integer (and infinities stay as they are).
@@ -58,11 +82,7 @@ double round_to_places(double value, int places) noexcept {
 
   double scaled;
   if (places > 0) {
-    // The exact product (for places = 2, 100 * m fits 60 bits, so the extended product is exact),
-    // rounded to the nearest double with a tie going to the smaller magnitude. That is what
-    // multiplying by 100 - 2^-57, the largest extended value below 100, and storing gives.
-    scaled = detail::to_double_ties_to_smaller(
-        detail::multiply(detail::from_double(magnitude), detail::from_double(scale)));
+    scaled = scale_up(magnitude, scale);
   } else if (places == 0) {
     scaled = magnitude;
   } else {
