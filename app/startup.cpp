@@ -23,12 +23,13 @@ int fixed_argc = 1;
 char program_name[] = "vantelo";
 char* fixed_argv[] = {program_name, nullptr};
 
-// The designed sizes are screen pixels; scaling settings in the environment would change them.
-void keep_one_pixel_per_pixel() {
+// Scaling overrides in the environment would change the window's size; the scale the desktop
+// itself sets for its screens (its font DPI) still applies, so a high-density screen shows the
+// window at its designed size in the desktop's units.
+void ignore_scaling_overrides() {
   for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_SCALE_FACTOR_ROUNDING_POLICY",
-                           "QT_FONT_DPI", "QT_USE_PHYSICAL_DPI"})
+                           "QT_ENABLE_HIGHDPI_SCALING", "QT_FONT_DPI", "QT_USE_PHYSICAL_DPI"})
     qunsetenv(name);
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 }
 
 // Waits a little for the window manager to activate the shown window, so that the focus has
@@ -60,7 +61,7 @@ std::optional<std::uint16_t> x87_control_word() noexcept {
 
 void program_entry(const StartupProbe& probe) {
   install_out_of_storage_handler();
-  keep_one_pixel_per_pixel();
+  ignore_scaling_overrides();
   QApplication application(fixed_argc, fixed_argv);
   QApplication::setApplicationName(QStringLiteral("Vantelo"));
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vantelo.Vantelo"));
