@@ -82,6 +82,7 @@ struct Recorder {
     std::array<std::int32_t, 3> args;
     std::size_t arg_count;
     std::string box_text_then;  // an edit box's displayed text when its event was raised (UTF-8)
+    bool window_visible_then = false;
   };
   std::vector<Line> lines;
   int ladder_text_changes = 0;
@@ -108,7 +109,8 @@ struct Recorder {
     }
     std::string text = source + " " + event_name(seen.source, seen.event_code);
     if (!handler.empty()) text += " " + handler;
-    lines.push_back({text, seen.source, seen.event_code, seen.args, seen.arg_count, then});
+    CalculatorWindow* window = CalculatorWindow::live();
+    lines.push_back({text, seen.source, seen.event_code, seen.args, seen.arg_count, then, window && window->isVisible()});
   }
 
   // The log without the handlers' end lines: what was raised, in order.
@@ -147,7 +149,6 @@ class Calculator : public ::testing::Test {
     QCoreApplication::processEvents();
     connect_event_delivery(*window);
     lower_event_suspension();
-    hidden_during_created = -1;
     const std::uint32_t number = window_description().number;
     raise_event(number, event::created);
     window->show();
@@ -201,7 +202,6 @@ class Calculator : public ::testing::Test {
   Recorder recorder;
   std::unique_ptr<CalculatorWindow> window;
   std::unique_ptr<QWidget> other;
-  int hidden_during_created = -1;
 };
 
 constexpr std::uint32_t button_number = 369164448;
@@ -212,6 +212,7 @@ constexpr std::uint32_t base_number = 369164309;
 TEST_F(Calculator, StartOfLifeRunsCreatedWhileHiddenThenGotFocusTwice) {
   EXPECT_THAT(recorder.raised(),
               ElementsAre("window Created H1", "股票价格 Got focus H3", "股票价格 Got focus H3"));
+  EXPECT_FALSE(recorder.lines.front().window_visible_then);  // H1 ran while the window was hidden
   EXPECT_EQ(recorder.ladder_text_changes, 20);
   // Nothing was reported while the window was built: "10.0" is the designed text, not a change.
   EXPECT_EQ(recorder.dropped, 0);
