@@ -6,7 +6,7 @@
 # MODE: compute     - type a base price and a target, read the twenty ladder boxes and the change
 #       stacking    - the corner button takes the window out of the "above" band and puts it back
 #       switching   - going to another window and back normalises the base box and keeps its focus
-#       close-button | alt-f4 | esc - each close request ends the program with exit code 0
+#       close-button | system-menu | alt-f4 | esc - each close request ends the program with exit code 0
 set -uo pipefail
 program=$1 artifacts=$2 mode=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -148,6 +148,18 @@ case "$mode" in
     xdotool mousemove $((left + width - right - 9)) $((top + title / 2)) click 1
     wait_for_exit
     check "the close button ends the program with exit code" "$code" "0"
+    ;;
+  system-menu)
+    # Alt+Space opens the window menu that openbox draws; "c" picks its Close entry.
+    xdotool keydown Alt_L
+    sleep 0.1
+    xdotool key space
+    sleep 0.1
+    xdotool keyup Alt_L
+    sleep 0.4
+    xdotool key c
+    wait_for_exit
+    check "the window menu's Close ends the program with exit code" "$code" "0"
     ;;
   alt-f4)
     # The window manager's own binding; pressed as a person does (a one-shot chord can slip past it).
