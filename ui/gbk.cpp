@@ -66,7 +66,11 @@ Text qstring_to_text(const QString& text) {
   QStringEncoder& encode = encoder();
   encode.resetState();
   const QByteArray bytes = encode.encode(text);
-  return Text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  Text converted(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  // A high surrogate at the very end has no partner; the encoder keeps it back as if more were to
+  // come, and the character would vanish. It is a character GBK lacks, like any other.
+  if (text.back().isHighSurrogate()) converted += '?';
+  return converted;
 }
 
 int gbk_length_of_prefix(const QString& text, int units) {
