@@ -326,7 +326,6 @@ std::size_t write_number_text(double value, int significant_digits, char* out) n
 
 }  // namespace detail
 
-
 Text number_to_text(double value, int significant_digits) {
   char text[detail::number_text_capacity];
   return Text(text, detail::write_number_text(value, significant_digits, text));

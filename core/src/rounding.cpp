@@ -50,8 +50,7 @@ double scale_up(double magnitude, double scale) noexcept {
     const detail::u128 exact = static_cast<detail::u128>(significand(magnitude)) * significand(scale);
     const auto high = static_cast<std::uint64_t>(exact >> 64);
     const int top = high != 0 ? 127 - std::countl_zero(high) : 63 - std::countl_zero(static_cast<std::uint64_t>(exact));
-    const int cut = top - 52;  // bits below the double's last place
-    if (cut <= 0) return product;  // exact
+    const int cut = top - 52;  // bits below the double's last place: 52 or more, as exact >= 2^104
     const detail::u128 below = exact & ((static_cast<detail::u128>(1) << cut) - 1);
     if (below != (static_cast<detail::u128>(1) << (cut - 1))) return product;
   }
@@ -111,8 +110,8 @@ double round_to_six_digits(float x) noexcept {
   //    an infinity (or NaN) gives 255 - 127 = 128, which wraps to -128.
   const auto field = static_cast<int>((std::bit_cast<std::uint32_t>(x) >> 23) & 0xFF);
   const auto e2 = static_cast<std::int8_t>(static_cast<std::uint8_t>(field - 127));
-  // 2. The decimal exponent. The product is exact in extended precision and never lies within 2^-40
-  //    of an integer for |e2| <= 128, so truncating its double is the same as truncating it.
+  // 2. The decimal exponent. The product is exact in extended precision; for the 255 non-zero e2 it
+  //    lies at least 0.0042 (e2 = 93: 27.9958) from an integer, so truncating its double is the same.
   int e10 = static_cast<int>(std::trunc(extended::multiply(static_cast<double>(e2), log10_2)));
   // 3.
   Extended p = from_double(pow10_nearest(e10 < 0 ? -e10 : e10));

@@ -60,7 +60,8 @@ float price_from_plain_text(std::string_view text) noexcept;
 // a scaled value beyond the double range gives an infinity.
 //   round_to_places(1.005, 2) == 1.01    round_to_places(256.145, 2) == 256.14    -0.001 -> -0.0
 // places = 0 rounds to an integer; places < 0 divides by 10^-places first and multiplies back after;
-// |places| > 308 returns the value unchanged. Only places = 2 is used by the calculator.
+// |places| > 308 returns the value unchanged. Only places = 2 is used by the calculator. For every
+// places, a magnitude whose scaled value exceeds the double range gives an infinity of its sign.
 double round_to_places(double value, int places) noexcept;
 
 // At most 13 significant digits: 17 correctly rounded digits (half up), then rounded again by the 14th.
