@@ -3,7 +3,7 @@
 
 #include <QApplication>
 #include <QPointer>
-#include <QElapsedTimer>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -35,10 +35,11 @@ void ignore_scaling_overrides() {
 // Waits a little for the window manager to activate the shown window, so that the focus has
 // arrived before the event loop starts; gives up quietly, the window then gets it later.
 void wait_for_activation(const QPointer<ui::CalculatorWindow>& window) {
-  QElapsedTimer waited;
-  waited.start();
-  while (window != nullptr && !window->isActiveWindow() && waited.elapsed() < 1000)
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  QTimer give_up;  // also wakes the wait below when nothing else arrives
+  give_up.setSingleShot(true);
+  give_up.start(1000);
+  while (window != nullptr && !window->isActiveWindow() && give_up.isActive())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 }  // namespace
