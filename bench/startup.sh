@@ -17,33 +17,36 @@ start_x_session 1920x1080
 export HOME="$x_tmp/home" XDG_CONFIG_HOME="$x_tmp/home/.config" XDG_CACHE_HOME="$x_tmp/home/.cache"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 
-# measure NAME COMMAND...: one warm-up start, then $runs measured starts.
-declare -A median_ms rss_kib
-measure() {
-  local name=$1
-  shift
-  if ! command -v "$1" >/dev/null; then
-    echo "($name not installed; scripts/bench installs it)"
-    return
+# The three programs take turns, start by start, so that a change in the machine's load falls on
+# all of them alike. One warm-up start each first.
+names=(vantelo xcalc galculator)
+commands=("$program" xcalc galculator)
+declare -A times median_ms rss_kib
+for i in 0 1 2; do
+  if command -v "${commands[$i]}" >/dev/null; then
+    "$x_tmp/map_timer" 300 "${commands[$i]}" >/dev/null 2>&1
+  else
+    echo "(${names[$i]} not installed; scripts/bench installs it)"
+    names[$i]=""
   fi
-  "$x_tmp/map_timer" 300 "$@" >/dev/null 2>&1
-  local times=() rss=0 line
-  for _ in $(seq "$runs"); do
-    line=$("$x_tmp/map_timer" 300 "$@" 2>/dev/null)
-    times+=("${line% *}")
-    rss=${line#* }
+done
+for _ in $(seq "$runs"); do
+  for i in 0 1 2; do
+    [ -n "${names[$i]}" ] || continue
+    line=$("$x_tmp/map_timer" 300 "${commands[$i]}" 2>/dev/null)
+    times[${names[$i]}]+="${line% *} "
+    rss_kib[${names[$i]}]=${line#* }
   done
-  median_ms[$name]=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}')
-  rss_kib[$name]=$rss
-  printf '%-11s %9.1f ms   min %7.1f   max %7.1f   RSS %6.1f MiB\n' "$name" "${median_ms[$name]}" \
-    "$(printf '%s\n' "${times[@]}" | sort -g | head -n1)" "$(printf '%s\n' "${times[@]}" | sort -g | tail -n1)" \
-    "$(awk -v k="$rss" 'BEGIN {print k / 1024}')"
-}
+done
 
 echo "Start until mapped (median of $runs starts, Xvfb 1920x1080 + openbox), resident memory once shown:"
-measure vantelo "$program"
-measure xcalc xcalc
-measure galculator galculator
+for name in "${names[@]}"; do
+  [ -n "$name" ] || continue
+  sorted=$(tr ' ' '\n' <<<"${times[$name]}" | grep . | sort -g)
+  median_ms[$name]=$(awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}' <<<"$sorted")
+  printf '%-11s %9.1f ms   min %7.1f   max %7.1f   RSS %6.1f MiB\n' "$name" "${median_ms[$name]}" \
+    "$(head -n1 <<<"$sorted")" "$(tail -n1 <<<"$sorted")" "$(awk -v k="${rss_kib[$name]}" 'BEGIN {print k / 1024}')"
+done
 
 verdict() { awk "BEGIN {exit !($1)}" && echo "met" || echo "MISSED"; }
 v=${median_ms[vantelo]:-}
