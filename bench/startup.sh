@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Start-up time and memory of the calculator next to two X11 calculators, on a private Xvfb display
 # with openbox: the time from starting the process until its window is mapped (median of N starts)
-# and the resident memory once the window is shown.
+# and the resident memory once the window is shown. An empty Qt Widgets window is measured too, as
+# the floor that the toolkit itself sets.
 #   bench/startup.sh [PROGRAM] [RUNS]     PROGRAM defaults to the release build's vantelo
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,17 +13,30 @@ source "$root/tests/e2e/x_session.sh"
 [ -x "$program" ] || { echo "no program at $program (build the release preset first)"; exit 1; }
 
 cc -O2 -std=c11 -o "$x_tmp/map_timer" "$root/bench/map_timer.c" -lX11
+# The toolkit's floor: an empty Qt Widgets window of the same size, built with the same Qt.
+cat >"$x_tmp/qt_empty.cpp" <<'CPP'
+#include <QApplication>
+#include <QWidget>
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QWidget window;
+  window.setFixedSize(265, 447);
+  window.show();
+  return application.exec();
+}
+CPP
+c++ -O2 -std=c++17 -fPIC -o "$x_tmp/qt-empty" "$x_tmp/qt_empty.cpp" $(pkg-config --cflags --libs Qt6Widgets)
 start_x_session 1920x1080
 # Settings and caches of the other calculators go to a throw-away home.
 export HOME="$x_tmp/home" XDG_CONFIG_HOME="$x_tmp/home/.config" XDG_CACHE_HOME="$x_tmp/home/.cache"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 
-# The three programs take turns, start by start, so that a change in the machine's load falls on
+# The programs take turns, start by start, so that a change in the machine's load falls on
 # all of them alike. One warm-up start each first.
-names=(vantelo xcalc galculator)
-commands=("$program" xcalc galculator)
+names=(vantelo xcalc galculator qt-empty)
+commands=("$program" xcalc galculator "$x_tmp/qt-empty")
 declare -A times median_ms rss_kib
-for i in 0 1 2; do
+for i in 0 1 2 3; do
   if command -v "${commands[$i]}" >/dev/null; then
     "$x_tmp/map_timer" 300 "${commands[$i]}" >/dev/null 2>&1
   else
@@ -31,7 +45,7 @@ for i in 0 1 2; do
   fi
 done
 for _ in $(seq "$runs"); do
-  for i in 0 1 2; do
+  for i in 0 1 2 3; do
     [ -n "${names[$i]}" ] || continue
     line=$("$x_tmp/map_timer" 300 "${commands[$i]}" 2>/dev/null)
     times[${names[$i]}]+="${line% *} "
