@@ -115,6 +115,11 @@ case "$mode" in
     click_control 目标价
     xdotool key --clearmodifiers BackSpace BackSpace
     check "an emptied target reads as zero" "$(text_of 涨幅)" "-100 %"
+    # Typed letters and signs other than "-" and "." never reach a number box.
+    click_control 目标价
+    xdotool type --delay 40 "x2+,.5a"
+    check "the target box keeps only digits, minus and point" "$(copied_text)" "2.5"
+    check "the change for the filtered target" "$(text_of 涨幅)" "-87.5 %"
     ;;
   stacking)
     check "always on top at start" "$(above)" "1"
