@@ -78,6 +78,13 @@ TEST(Ending, AnEventLoopThatQuitsEndsWithZeroAndRunsTheEndProcedureOnce) {
   EXPECT_TRUE(run.count(QStringLiteral("end procedure ran"), 1)) << run.lines.join(u'|').toStdString();
 }
 
+TEST(Ending, AnEndAskedForOnAnotherThreadIsCarriedOutOnTheMainThread) {
+  const ProbeRun run = run_probe(QStringLiteral("thread"));
+  EXPECT_EQ(run.exit_code, 0) << run.errors.toStdString();
+  EXPECT_TRUE(run.count(QStringLiteral("end procedure ran"), 1)) << run.lines.join(u'|').toStdString();
+  EXPECT_TRUE(run.count(QStringLiteral("end procedure ran on the main thread"), 1)) << run.lines.join(u'|').toStdString();
+}
+
 // A fatal error shows a parentless modal box with the error icon and one OK button, then ends with
 // -1 (255 to a Linux parent) without running the end procedures.
 void expect_fatal_end(const ProbeRun& run, const QString& message_part) {

@@ -5,6 +5,7 @@
 //   quit     the event loop is told to quit while no handler ends the program
 //   fatal    a fatal error; the message box is inspected and dismissed with its OK button
 //   storage  a request for more storage than exists
+//   thread   another thread asks for the normal end
 // Lines on stdout: "start ..." facts, "box ..." facts about the message box, "end procedure ran".
 #include <QApplication>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "app/lifecycle.h"
 #include "app/startup.h"
@@ -25,6 +27,7 @@ namespace {
 std::string mode;
 
 void probe_end_procedure() {
+  std::printf("end procedure ran on the %s thread\n", vantelo::on_main_thread() ? "main" : "other");
   std::printf("end procedure ran\n");
   std::fflush(stdout);
 }
@@ -78,6 +81,8 @@ void before_event_loop(vantelo::ui::CalculatorWindow& window) {
   } else if (mode == "fatal") {
     QTimer::singleShot(0, &dismiss_message_box);
     QTimer::singleShot(0, [] { vantelo::fatal_error("试验: the probe asked for a fatal error"); });
+  } else if (mode == "thread") {
+    QTimer::singleShot(0, [] { std::thread([] { vantelo::end_program(0); }).detach(); });
   } else if (mode == "storage") {
     QTimer::singleShot(0, &dismiss_message_box);
     QTimer::singleShot(0, [] {
