@@ -9,7 +9,7 @@
 // the x87 way of getting "ties towards the smaller magnitude"; number_to_text takes the exact decimal
 // expansion of the double and rounds it half up by hand.
 //
-// Not thread-safe in the sense that it changes MPFR's (thread-local) exponent range and restores it.
+// Each call narrows MPFR's exponent range (which is per thread) while it rounds, and restores it.
 #pragma once
 
 #include <cstdint>
