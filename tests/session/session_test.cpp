@@ -92,35 +92,37 @@ class Model {
     running_.pop_back();
     ++handlers_run_[static_cast<std::size_t>(finished)];
     if (window == nullptr) return;
-    const float held = price_calculator().held_base_price();
+    // The model keeps its own held base price, from the base box's text as each handler saw it.
+    const Text base_text = shown_text(*qobject_cast<QLineEdit*>(window->control(base_price_box)));
     switch (finished) {
       case Handler::h1:
       case Handler::h4:
+        // An emptied base box leaves the held price as it was.
+        if (!texts_equal(base_text, "")) held_ = price_from_text(base_text);
         for (std::size_t row = 0; row < ladder_rows.size(); ++row)
-          ladder_[row] = ladder_text(held, ladder_rows[row].multiplier);
-        ladder_base_ = held;
+          ladder_[row] = ladder_text(held_, ladder_rows[row].multiplier);
+        ladder_base_ = held_;
         fall_limit_edited_ = false;
         break;
-      case Handler::h3: {
-        const auto* base = qobject_cast<QLineEdit*>(window->control(base_price_box));
-        const float reloaded = price_from_text(shown_text(*base));
-        if (bits_of(reloaded) != bits_of(held) && fault_.empty())
-          fault_ = "Got focus of the base box left the held price at " + std::to_string(held) + ", not " +
-                   std::to_string(reloaded);
+      case Handler::h3:
+        held_ = price_from_text(base_text);  // whatever it is: empty reads as 0
         break;
-      }
       case Handler::h5:
       case Handler::h7: {
-        const auto* target = qobject_cast<QLineEdit*>(window->control(target_price_box));
-        const Text target_text = shown_text(*target);
+        const Text target_text = shown_text(*qobject_cast<QLineEdit*>(window->control(target_price_box)));
         change_ = finished == Handler::h5 && texts_equal(target_text, "")
                       ? Text()
-                      : change_percentage_text(price_from_text(target_text), held);
+                      : change_percentage_text(price_from_text(target_text), held_);
         break;
       }
       default:
         break;
     }
+    const float held = price_calculator().held_base_price();
+    if (bits_of(held) != bits_of(held_) && fault_.empty())
+      fault_ = "after H" + std::to_string(static_cast<int>(finished)) + " the calculator holds " +
+               std::to_string(held) + ", the base box's text \"" + printable(base_text) + "\" gives " +
+               std::to_string(held_);
   }
 
   // Empty when the window agrees with the model; otherwise what is wrong.
@@ -158,7 +160,8 @@ class Model {
   std::vector<Handler> running_;
   std::string fault_;
   std::array<Text, 20> ladder_{};
-  float ladder_base_ = 0.0f;
+  float held_ = 0.0f;  // +0 at the start of a run
+  float ladder_base_ = 0.0f;  // the held price when the ladder was last written
   Text change_;  // 涨幅 starts empty
   bool fall_limit_edited_ = false;
   std::uint32_t fall_limit_number_ = 0;
