@@ -139,15 +139,17 @@ double read_double(Cursor& in) noexcept {
     }
   }
 
+  // The stand-in for dropped non-zero digits goes right after the 800th kept digit, before trailing
+  // zeros are trimmed: trimming first would move it up next to the last non-zero kept digit.
+  if (dropped_non_zero) {
+    buffer[kept++] = '1';
+    --exponent;
+  }
   while (kept > 0 && buffer[kept - 1] == '0') {
     --kept;
     ++exponent;
   }
   if (kept == 0) return negative ? -0.0 : 0.0;
-  if (dropped_non_zero) {
-    buffer[kept++] = '1';
-    --exponent;
-  }
 
   // The value lies in [10^(kept-1+exponent), 10^(kept+exponent)).
   const std::int64_t magnitude_order = static_cast<std::int64_t>(kept) + exponent;

@@ -116,6 +116,17 @@ inline std::string typed_price(Random& random) {
     for (int n = random.between(0, 12); n > 0; --n) out += noise_bytes[random.below(noise_bytes.size())];
     return out;
   }
+  if (random.chance(200)) {
+    // Hundreds of digits, a few significant ones then a long run of zeros and a late non-zero one:
+    // the reading keeps a limited number of digits and must still round as if it kept them all.
+    std::string out = random.chance(2) ? "." : "0.";
+    if (random.chance(2)) out = decimal_digits(random, random.between(1, 3), true) + ".";
+    out += decimal_digits(random, random.between(1, 4), true);
+    out += std::string(static_cast<std::size_t>(random.between(700, 900)), '0');
+    out += decimal_digits(random, random.between(1, 20), true);
+    if (random.chance(3)) out += "e-" + std::to_string(random.between(1, 320));
+    return out;
+  }
   const int significant = random.chance(30) ? random.between(16, 40) : random.between(1, 15);
   std::string digits = decimal_digits(random, significant, true);
   const int exponent = random.between(-6, 8);  // of the first digit: 1e-6 <= value < 1e9
