@@ -15,6 +15,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -89,6 +90,13 @@ inline std::string hex_bytes(std::string_view text) {
   return out.empty() ? "(empty)" : out;
 }
 
+// x moved by `steps` doubles (towards +infinity when positive).
+inline double step(double x, int steps) {
+  const double towards = steps < 0 ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+  for (int k = steps < 0 ? -steps : steps; k > 0; --k) x = std::nextafter(x, towards);
+  return x;
+}
+
 inline std::string decimal_digits(Random& random, int count, bool leading_nonzero) {
   std::string out;
   for (int k = 0; k < count; ++k) {
@@ -101,6 +109,69 @@ inline std::string decimal_digits(Random& random, int count, bool leading_nonzer
 // The GBK full-width form of a printable ASCII character (A3 A1 .. A3 FE).
 inline std::string full_width(char c) {
   return std::string{'\xA3', static_cast<char>(static_cast<unsigned char>(c) + 0x80)};
+}
+
+// The exact decimal value of n * 2^e as "<digits>e<exponent>": n * 5^-e * 10^e when e < 0.
+inline std::string exact_decimal(std::uint64_t n, int e) {
+  std::string digits;  // least significant first
+  for (; n != 0; n /= 10) digits += static_cast<char>('0' + n % 10);
+  const int factor = e < 0 ? 5 : 2;
+  for (int k = e < 0 ? -e : e; k > 0; --k) {
+    int carry = 0;
+    for (char& d : digits) {
+      const int x = (d - '0') * factor + carry;
+      d = static_cast<char>('0' + x % 10);
+      carry = x / 10;
+    }
+    if (carry != 0) digits += static_cast<char>('0' + carry);
+  }
+  return std::string(digits.rbegin(), digits.rend()) + "e" + std::to_string(e < 0 ? e : 0);
+}
+
+// A decimal text on or right beside a midpoint between two adjacent floats, in full or cut short, or
+// the text of the double next to the midpoint: here the decimal-to-double step decides the float, so
+// a double that is one unit off shows.
+inline std::string float_midpoint_text(Random& random) {
+  float f = 0;
+  do {
+    f = float_from_bits(static_cast<std::uint32_t>(random.next() & 0x7FFF'FFFFu));
+  } while (!std::isfinite(f) || f == std::numeric_limits<float>::max());
+  const double next = static_cast<double>(std::nextafter(f, std::numeric_limits<float>::infinity()));
+  double midpoint = (static_cast<double>(f) + next) / 2;  // exact: 25 bits
+  const int variant = random.between(0, 4);
+  if (variant == 3) midpoint = step(midpoint, random.chance(2) ? 1 : -1);
+  if (variant == 4) {
+    // The midpoint between the float midpoint and the double beside it: an exact tie for the
+    // decimal-to-double step, whose answer (and so the float) turns on every one of its digits.
+    int e = 0;
+    const auto n = static_cast<std::uint64_t>(std::ldexp(std::frexp(midpoint, &e), 53));
+    const bool above = random.chance(2);
+    std::string text = exact_decimal(above ? 2 * n + 1 : 2 * n - 1, e - 54);
+    if (random.chance(3)) {  // cut short (below the tie) or with a late non-zero digit (above it)
+      const std::size_t point = text.find('e');
+      std::string digits = text.substr(0, point);
+      const int exponent = std::stoi(text.substr(point + 1));
+      const int cut = random.between(1, static_cast<int>(digits.size()) - 1);
+      const int dropped = static_cast<int>(digits.size()) - cut;
+      if (random.chance(2)) {
+        digits.resize(static_cast<std::size_t>(cut));
+        text = digits + "e" + std::to_string(exponent + dropped);
+      } else {
+        text = digits + "0001e" + std::to_string(exponent - 4);
+      }
+    }
+    return (random.chance(4) ? "-" : "") + text;
+  }
+  char buffer[400];
+  std::snprintf(buffer, sizeof buffer, "%.250e", midpoint);  // every digit of it, and zeros after
+  std::string text = buffer;
+  const std::size_t e = text.find('e');
+  std::string mantissa = text.substr(0, e);
+  const std::string exponent = text.substr(e);
+  while (mantissa.back() == '0') mantissa.pop_back();
+  if (variant == 1 && mantissa.size() > 20) mantissa.resize(static_cast<std::size_t>(random.between(18, static_cast<int>(mantissa.size()) - 1)));
+  if (variant == 2) mantissa += std::string(static_cast<std::size_t>(random.between(0, 30)), '0') + "1";
+  return (random.chance(4) ? "-" : "") + mantissa + exponent;
 }
 
 // A price as a user types or pastes it: 1 to 15 significant digits, 1e-6 to 1e9, with or without
@@ -116,6 +187,7 @@ inline std::string typed_price(Random& random) {
     for (int n = random.between(0, 12); n > 0; --n) out += noise_bytes[random.below(noise_bytes.size())];
     return out;
   }
+  if (random.chance(12)) return float_midpoint_text(random);
   if (random.chance(200)) {
     // Hundreds of digits, a few significant ones then a long run of zeros and a late non-zero one:
     // the reading keeps a limited number of digits and must still round as if it kept them all.
@@ -190,12 +262,6 @@ inline std::string box_text(Random& random) {
 
 // A double from its bits: every class (zeros, subnormals, normals, infinities, NaNs).
 inline double any_double(Random& random) { return double_from_bits(random.next()); }
-
-inline double step(double x, int steps) {
-  const double towards = steps < 0 ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
-  for (int k = steps < 0 ? -steps : steps; k > 0; --k) x = std::nextafter(x, towards);
-  return x;
-}
 
 // The double nearest to "<digits>e<exponent>".
 inline double decimal(const std::string& digits, int exponent) {
