@@ -14,16 +14,6 @@ source "$here/x_session.sh"
 mkdir -p "$artifacts"
 need_tools xclip
 
-failures=0
-check() {  # check DESCRIPTION ACTUAL EXPECTED
-  if [ "$2" == "$3" ]; then
-    echo "ok: $1 ($2)"
-  else
-    echo "FAIL: $1: got '$2', expected '$3'"
-    failures=$((failures + 1))
-  fi
-}
-
 start_x_session 1920x1080
 
 start_program() {
@@ -75,18 +65,6 @@ text_of() {  # clicks into a box, then copies its text
 }
 
 above() { xprop -id "$window" _NET_WM_STATE | grep -c _NET_WM_STATE_ABOVE; }
-
-wait_for_exit() {
-  code=timeout
-  for _ in $(seq 100); do
-    if ! kill -0 "$program_pid" 2>/dev/null; then
-      wait "$program_pid"
-      code=$?
-      return
-    fi
-    sleep 0.05
-  done
-}
 
 start_program
 
@@ -155,7 +133,7 @@ case "$mode" in
     extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
     IFS=, read -r _ right title _ <<<"$extents"
     xdotool mousemove $((left + width - right - 9)) $((top + title / 2)) click 1
-    wait_for_exit
+    exit_code_of "$program_pid"
     check "the close button ends the program with exit code" "$code" "0"
     ;;
   system-menu)
@@ -167,7 +145,7 @@ case "$mode" in
     xdotool keyup Alt_L
     sleep 0.4
     xdotool key c
-    wait_for_exit
+    exit_code_of "$program_pid"
     check "the window menu's Close ends the program with exit code" "$code" "0"
     ;;
   alt-f4)
@@ -177,13 +155,13 @@ case "$mode" in
     xdotool key F4
     sleep 0.1
     xdotool keyup Alt_L
-    wait_for_exit
+    exit_code_of "$program_pid"
     check "Alt+F4 ends the program with exit code" "$code" "0"
     ;;
   esc)
     click_control 目标价
     xdotool key --clearmodifiers Escape
-    wait_for_exit
+    exit_code_of "$program_pid"
     check "Esc in the target box ends the program with exit code" "$code" "0"
     ;;
   *)

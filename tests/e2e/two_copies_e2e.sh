@@ -10,16 +10,6 @@ source "$here/x_session.sh"
 mkdir -p "$artifacts"
 need_tools import
 
-failures=0
-check() {  # check DESCRIPTION ACTUAL EXPECTED
-  if [ "$2" == "$3" ]; then
-    echo "ok: $1 ($2)"
-  else
-    echo "FAIL: $1: got '$2', expected '$3'"
-    failures=$((failures + 1))
-  fi
-}
-
 start_x_session 1920x1080
 
 pids=() windows=()
@@ -72,15 +62,7 @@ check "the second window is unchanged" "$([ "$second_before" == "$second_after" 
 for copy in 0 1; do
   xdotool windowactivate --sync "${windows[$copy]}" 2>/dev/null || true
   xdotool key --clearmodifiers Escape
-  code=timeout
-  for _ in $(seq 200); do
-    if ! kill -0 "${pids[$copy]}" 2>/dev/null; then
-      wait "${pids[$copy]}"
-      code=$?
-      break
-    fi
-    sleep 0.05
-  done
+  exit_code_of "${pids[$copy]}" 10
   check "Esc ends copy $((copy + 1)) with exit code" "$code" "0"
   if [ "$copy" -eq 0 ]; then
     check "the second copy still runs" "$(kill -0 "${pids[1]}" 2>/dev/null && echo running)" "running"

@@ -12,16 +12,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/x_session.sh"
 mkdir -p "$artifacts"
 
-failures=0
-check() {  # check DESCRIPTION ACTUAL EXPECTED
-  if [ "$2" == "$3" ]; then
-    echo "ok: $1 ($2)"
-  else
-    echo "FAIL: $1: got '$2', expected '$3'"
-    failures=$((failures + 1))
-  fi
-}
-
 start_x_session "$screen"
 
 "$program" "$@" >"$artifacts/program-$screen.log" 2>&1 &
@@ -96,15 +86,7 @@ check "dragging a label moves the window" "$((moved_left - left)),$((moved_top -
 # Esc closes the window and the program ends with exit code 0.
 xdotool windowactivate --sync "$window" 2>/dev/null || true
 xdotool key --clearmodifiers Escape
-code=timeout
-for _ in $(seq 100); do
-  if ! kill -0 "$program_pid" 2>/dev/null; then
-    wait "$program_pid"
-    code=$?
-    break
-  fi
-  sleep 0.05
-done
+exit_code_of "$program_pid"
 check "Esc ends the program with exit code" "$code" "0"
 
 exit $((failures > 0))

@@ -3,6 +3,8 @@
 # openbox window manager, torn down on exit.
 #   start_x_session WIDTHxHEIGHT   sets DISPLAY
 #   wait_for WHAT SECONDS COMMAND...  polls until COMMAND succeeds
+#   check DESCRIPTION ACTUAL EXPECTED  counts a mismatch in $failures; end with: exit $((failures > 0))
+#   exit_code_of PID [SECONDS]        waits for PID to end and sets $code (or "timeout")
 
 x_pids=()
 x_tmp=$(mktemp -d)
@@ -21,6 +23,29 @@ need_tools() {
       echo "SKIP: $tool is not installed (scripts/test installs it)"
       exit 77
     fi
+  done
+}
+
+failures=0
+check() {
+  if [ "$2" == "$3" ]; then
+    echo "ok: $1 ($2)"
+  else
+    echo "FAIL: $1: got '$2', expected '$3'"
+    failures=$((failures + 1))
+  fi
+}
+
+exit_code_of() {
+  local pid=$1 deadline=$((SECONDS + ${2:-5}))
+  code=timeout
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      code=$?
+      return
+    fi
+    sleep 0.05
   done
 }
 
