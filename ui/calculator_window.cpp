@@ -98,14 +98,8 @@ void CalculatorWindow::focus_next() {
     chosen = std::next(at) == chain.end() ? chain.front() : *std::next(at);
   } else {
     if (description_of(focused) == nullptr) return;  // the focus is on no control of the window
-    const auto own_position = std::find(controls_.begin(), controls_.end(), focused) - controls_.begin();
-    chosen = chain.front();
-    for (QWidget* candidate : chain) {
-      if (std::find(controls_.begin(), controls_.end(), candidate) - controls_.begin() <= own_position) {
-        chosen = candidate;
-        break;
-      }
-    }
+    const auto next = next_from_outside(chain, focused);
+    chosen = next == chain.end() ? chain.front() : *next;
   }
   if (chosen != focused) chosen->setFocus(Qt::TabFocusReason);
 }
@@ -120,14 +114,21 @@ void CalculatorWindow::focus_previous() {
     chosen = at == chain.begin() ? chain.back() : *std::prev(at);
   } else {
     if (description_of(focused) == nullptr) return;
-    const auto own_position = std::find(controls_.begin(), controls_.end(), focused) - controls_.begin();
     // The candidate before the one that "next" would take.
-    auto next = std::find_if(chain.begin(), chain.end(), [&](QWidget* candidate) {
-      return std::find(controls_.begin(), controls_.end(), candidate) - controls_.begin() <= own_position;
-    });
+    const auto next = next_from_outside(chain, focused);
     chosen = (next == chain.end() || next == chain.begin()) ? chain.back() : *std::prev(next);
   }
   if (chosen != focused) chosen->setFocus(Qt::BacktabFocusReason);
+}
+
+std::vector<QWidget*>::const_iterator CalculatorWindow::next_from_outside(const std::vector<QWidget*>& chain,
+                                                                          const QWidget* focused) const {
+  const auto list_position = [this](const QWidget* control) {
+    return std::find(controls_.begin(), controls_.end(), control) - controls_.begin();
+  };
+  const auto own_position = list_position(focused);
+  return std::find_if(chain.begin(), chain.end(),
+                      [&](const QWidget* candidate) { return list_position(candidate) <= own_position; });
 }
 
 bool CalculatorWindow::focusNextPrevChild(bool next) {

@@ -66,6 +66,10 @@ class CalculatorWindow final : public QWidget {
   bool handle_window_key(QKeyEvent* key);
   bool start_drag(QMouseEvent* press);
   void correct_frame();
+  // Where "next" goes from a control outside the focus order: the first candidate whose list position
+  // is not higher than its own; chain.end() when there is none.
+  std::vector<QWidget*>::const_iterator next_from_outside(const std::vector<QWidget*>& chain,
+                                                          const QWidget* focused) const;
 
   std::vector<QWidget*> controls_;                     // list order
   std::vector<const ControlDescription*> described_;  // parallel to controls_
