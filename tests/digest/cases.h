@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -57,26 +58,10 @@ private:
   std::array<std::uint64_t, 4> state_{};
 };
 
-inline std::uint64_t bits_of(double d) {
-  std::uint64_t b;
-  std::memcpy(&b, &d, sizeof b);
-  return b;
-}
-inline std::uint32_t bits_of(float f) {
-  std::uint32_t b;
-  std::memcpy(&b, &f, sizeof b);
-  return b;
-}
-inline double double_from_bits(std::uint64_t b) {
-  double d;
-  std::memcpy(&d, &b, sizeof d);
-  return d;
-}
-inline float float_from_bits(std::uint32_t b) {
-  float f;
-  std::memcpy(&f, &b, sizeof f);
-  return f;
-}
+inline std::uint64_t bits_of(double d) { return std::bit_cast<std::uint64_t>(d); }
+inline std::uint32_t bits_of(float f) { return std::bit_cast<std::uint32_t>(f); }
+inline double double_from_bits(std::uint64_t b) { return std::bit_cast<double>(b); }
+inline float float_from_bits(std::uint32_t b) { return std::bit_cast<float>(b); }
 
 // The bytes of a text as hex, for messages and digests that must show every byte.
 inline std::string hex_bytes(std::string_view text) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cases.h"
 #include "mpfr_reference.h"
 
 namespace ref = vantelo::reference;
@@ -20,21 +21,8 @@ using namespace std::string_literals;
 
 namespace {
 
-std::uint64_t bits(double d) {
-  std::uint64_t b;
-  std::memcpy(&b, &d, sizeof b);
-  return b;
-}
-std::uint32_t bits(float f) {
-  std::uint32_t b;
-  std::memcpy(&b, &f, sizeof b);
-  return b;
-}
-double from_bits(std::uint64_t b) {
-  double d;
-  std::memcpy(&d, &b, sizeof d);
-  return d;
-}
+using vantelo::cases::bits_of;
+using vantelo::cases::double_from_bits;
 
 constexpr float inf_f = std::numeric_limits<float>::infinity();
 constexpr double inf = std::numeric_limits<double>::infinity();
@@ -68,31 +56,31 @@ TEST(ReferencePriceFromText, ReadsTypedPricesAsTheCalculatorDoes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("text \"" + c.text + "\"");
-    EXPECT_EQ(bits(ref::price_from_text(c.text)), bits(c.price)) << ref::price_from_text(c.text);
+    EXPECT_EQ(bits_of(ref::price_from_text(c.text)), bits_of(c.price)) << ref::price_from_text(c.text);
   }
 }
 
 TEST(ReferencePriceFromText, PlainReadingDoesNotFoldFullWidthDigits) {
-  EXPECT_EQ(bits(ref::price_from_plain_text("\xA3\xB1\xA3\xB2")), bits(0.0f));
-  EXPECT_EQ(bits(ref::price_from_plain_text("3\xA3\xB1")), bits(3.0f));
-  EXPECT_EQ(bits(ref::price_from_plain_text("\xA1\xA1" "7")), bits(0.0f));
+  EXPECT_EQ(bits_of(ref::price_from_plain_text("\xA3\xB1\xA3\xB2")), bits_of(0.0f));
+  EXPECT_EQ(bits_of(ref::price_from_plain_text("3\xA3\xB1")), bits_of(3.0f));
+  EXPECT_EQ(bits_of(ref::price_from_plain_text("\xA1\xA1" "7")), bits_of(0.0f));
 }
 
 TEST(ReferencePriceFromText, RoundsTwiceAtTheSinglesMidpointAndSubnormals) {
   // The midpoint above the largest finite single, and the double just below it.
-  EXPECT_EQ(bits(ref::price_from_text("3.4028235677973366e38")), bits(inf_f));
-  EXPECT_EQ(bits(ref::price_from_text("3.4028235677973362e38")), bits(FLT_MAX));
+  EXPECT_EQ(bits_of(ref::price_from_text("3.4028235677973366e38")), bits_of(inf_f));
+  EXPECT_EQ(bits_of(ref::price_from_text("3.4028235677973362e38")), bits_of(FLT_MAX));
   // The smallest subnormal single, half of it (ties to even: zero) and just above half.
-  EXPECT_EQ(bits(ref::price_from_text("1.401298464324817e-45")), 1u);
-  EXPECT_EQ(bits(ref::price_from_text("7.006492321624085e-46")), 0u);
-  EXPECT_EQ(bits(ref::price_from_text("7.00649232162409e-46")), 1u);
+  EXPECT_EQ(bits_of(ref::price_from_text("1.401298464324817e-45")), 1u);
+  EXPECT_EQ(bits_of(ref::price_from_text("7.006492321624085e-46")), 0u);
+  EXPECT_EQ(bits_of(ref::price_from_text("7.00649232162409e-46")), 1u);
   // Doubles: the largest finite, overflow just above its midpoint, the smallest subnormal.
   EXPECT_EQ(ref::double_from_plain_text("1.7976931348623157e308"), DBL_MAX);
   EXPECT_EQ(ref::double_from_plain_text("1.7976931348623159e308"), inf);
-  EXPECT_EQ(ref::double_from_plain_text("4.9406564584124654e-324"), from_bits(1));
-  EXPECT_EQ(ref::double_from_plain_text("2.4703282292062328e-324"), from_bits(1));
-  EXPECT_EQ(bits(ref::double_from_plain_text("2.4703282292062327e-324")), 0u);
-  EXPECT_EQ(bits(ref::double_from_plain_text("-2.4703282292062327e-324")), bits(-0.0));
+  EXPECT_EQ(ref::double_from_plain_text("4.9406564584124654e-324"), double_from_bits(1));
+  EXPECT_EQ(ref::double_from_plain_text("2.4703282292062328e-324"), double_from_bits(1));
+  EXPECT_EQ(bits_of(ref::double_from_plain_text("2.4703282292062327e-324")), 0u);
+  EXPECT_EQ(bits_of(ref::double_from_plain_text("-2.4703282292062327e-324")), bits_of(-0.0));
 }
 
 TEST(ReferenceRoundToPlaces, RoundsHalvesAwayFromZeroAfterTheNudge) {
@@ -105,10 +93,10 @@ TEST(ReferenceRoundToPlaces, RoundsHalvesAwayFromZeroAfterTheNudge) {
   };
   for (const auto& [x, expected] : cases) {
     SCOPED_TRACE(x);
-    EXPECT_EQ(bits(ref::round_to_places(x)), bits(expected));
+    EXPECT_EQ(bits_of(ref::round_to_places(x)), bits_of(expected));
   }
   const double quiet = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(bits(ref::round_to_places(quiet)), bits(quiet));
+  EXPECT_EQ(bits_of(ref::round_to_places(quiet)), bits_of(quiet));
 }
 
 TEST(ReferenceNumberToText, WritesThirteenDigitsRoundedTwiceHalfUp) {
@@ -118,10 +106,10 @@ TEST(ReferenceNumberToText, WritesThirteenDigitsRoundedTwiceHalfUp) {
       {1234567890123.0, "1234567890123"}, {9999999999999.5, "1e+013"}, {1e13, "1e+013"},
       {12345678901234.0, "1.234567890123e+013"}, {123456789012.45, "123456789012.5"},
       {99.9999999999999, "100"}, {1e100, "1e+100"}, {1e-100, "1e-100"}, {-2.5, "-2.5"},
-      {inf, "1.#INF"}, {-inf, "-1.#INF"}, {from_bits(ref::default_nan_bits), "-1.#IND"},
-      {from_bits(0x7FF8'0000'0000'0000u), "1.#QNAN"}, {from_bits(0xFFF8'0000'0000'0001u), "-1.#QNAN"},
-      {from_bits(0x7FF0'0000'0000'0001u), "1.#SNAN"}, {from_bits(0xFFF4'0000'0000'0000u), "-1.#SNAN"},
-      {DBL_MAX, "1.797693134862e+308"}, {from_bits(1), "4.940656458412e-324"},
+      {inf, "1.#INF"}, {-inf, "-1.#INF"}, {double_from_bits(ref::default_nan_bits), "-1.#IND"},
+      {double_from_bits(0x7FF8'0000'0000'0000u), "1.#QNAN"}, {double_from_bits(0xFFF8'0000'0000'0001u), "-1.#QNAN"},
+      {double_from_bits(0x7FF0'0000'0000'0001u), "1.#SNAN"}, {double_from_bits(0xFFF4'0000'0000'0000u), "-1.#SNAN"},
+      {DBL_MAX, "1.797693134862e+308"}, {double_from_bits(1), "4.940656458412e-324"},
       {1e-5 * 0.99999999999999, "1e-005"}, {0.000099999999999999, "0.0001"},
   };
   for (const auto& [x, text] : cases) {
@@ -142,7 +130,7 @@ TEST(ReferenceNumberToText, DigitsAgreeWithExactPrintfExpansion) {
   std::mt19937_64 random(20261211);
   std::vector<char> buffer(1200);
   for (int k = 0; k < 20000; ++k) {
-    double x = from_bits(random() & 0x7FFF'FFFF'FFFF'FFFFu);
+    double x = double_from_bits(random() & 0x7FFF'FFFF'FFFF'FFFFu);
     if (!std::isfinite(x) || x == 0.0) continue;
     if (k % 2 == 0) x = std::ldexp(1.0 + static_cast<double>(random() % 4096) / 4096, static_cast<int>(random() % 200) - 100);
     std::snprintf(buffer.data(), buffer.size(), "%.800e", x);
@@ -246,7 +234,7 @@ TEST(ReferenceNormalisation, WritesSixDigitsAndEmptiesZero) {
 }
 
 TEST(ReferenceSixDigits, ZeroBecomesPositiveAndInfinityStays) {
-  EXPECT_EQ(bits(ref::round_to_six_digits(-0.0f)), bits(0.0));
+  EXPECT_EQ(bits_of(ref::round_to_six_digits(-0.0f)), bits_of(0.0));
   EXPECT_EQ(ref::round_to_six_digits(inf_f), inf);
   EXPECT_EQ(ref::round_to_six_digits(-inf_f), -inf);
   EXPECT_EQ(ref::round_to_six_digits(1.0f), 1.0);
@@ -258,7 +246,7 @@ TEST(ReferenceSixDigits, ZeroBecomesPositiveAndInfinityStays) {
 TEST(ReferenceExtended, DoubleRoundingAndSpecialValues) {
   // 2220.75 * 0.94 rounds in extended to a double midpoint, and then to the even double above.
   EXPECT_EQ(ref::extended_multiply(2220.75, 0.94), 2087.50500000000010914);
-  const double nan = from_bits(ref::default_nan_bits);
+  const double nan = double_from_bits(ref::default_nan_bits);
   struct Case {
     double (*op)(double, double);
     double a, b;
@@ -271,12 +259,12 @@ TEST(ReferenceExtended, DoubleRoundingAndSpecialValues) {
       {ref::extended_divide, -1.0, -0.0, inf},   {ref::extended_add, 0.0, -0.0, 0.0},
       {ref::extended_add, -0.0, -0.0, -0.0},     {ref::extended_subtract, 3.0, 3.0, 0.0},
       {ref::extended_multiply, -1e-300, 1e-300, -0.0}, {ref::extended_multiply, DBL_MAX, 2.0, inf},
-      {ref::extended_divide, from_bits(1), 2.0, 0.0}, {ref::extended_divide, from_bits(3), 2.0, from_bits(2)},
+      {ref::extended_divide, double_from_bits(1), 2.0, 0.0}, {ref::extended_divide, double_from_bits(3), 2.0, double_from_bits(2)},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(bits(c.op(c.a, c.b)), bits(c.result)) << c.a << ", " << c.b;
+    EXPECT_EQ(bits_of(c.op(c.a, c.b)), bits_of(c.result)) << c.a << ", " << c.b;
   }
-  EXPECT_EQ(bits(ref::extended_add(from_bits(0x7FF0'0000'0000'0001u), 1.0)), 0x7FF8'0000'0000'0001u);
+  EXPECT_EQ(bits_of(ref::extended_add(double_from_bits(0x7FF0'0000'0000'0001u), 1.0)), 0x7FF8'0000'0000'0001u);
 }
 
 #if defined(__x86_64__) && LDBL_MANT_DIG == 64
@@ -287,7 +275,7 @@ TEST(ReferenceExtended, AgreesWithTheX87Unit) {
   std::mt19937_64 random(7);
   auto operand = [&](int kind) {
     switch (kind % 4) {
-      case 0: return from_bits(random());
+      case 0: return double_from_bits(random());
       case 1: return std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 120) - 60 - 53);
       case 2: return std::ldexp(static_cast<double>(random() >> 40), static_cast<int>(random() % 2200) - 1100);
       default: return static_cast<double>(static_cast<std::int64_t>(random() % 2001) - 1000) / 8;
@@ -298,7 +286,7 @@ TEST(ReferenceExtended, AgreesWithTheX87Unit) {
     const long double la = a, lb = b;
     const double sum = static_cast<double>(la + lb), difference = static_cast<double>(la - lb);
     const double product = static_cast<double>(la * lb), quotient = static_cast<double>(la / lb);
-    auto same = [](double x, double y) { return bits(x) == bits(y) || (std::isnan(x) && std::isnan(y)); };
+    auto same = [](double x, double y) { return bits_of(x) == bits_of(y) || (std::isnan(x) && std::isnan(y)); };
     ASSERT_TRUE(same(ref::extended_add(a, b), sum)) << std::hexfloat << a << " + " << b;
     ASSERT_TRUE(same(ref::extended_subtract(a, b), difference)) << std::hexfloat << a << " - " << b;
     ASSERT_TRUE(same(ref::extended_multiply(a, b), product)) << std::hexfloat << a << " * " << b;
@@ -306,10 +294,10 @@ TEST(ReferenceExtended, AgreesWithTheX87Unit) {
     if (!std::isnan(a) && !std::isnan(b)) {
       // The unit's invalid operations give its indefinite NaN: the calculator's default NaN.
       if (std::isnan(product)) {
-        ASSERT_EQ(bits(product), ref::default_nan_bits);
+        ASSERT_EQ(bits_of(product), ref::default_nan_bits);
       }
       if (std::isnan(quotient)) {
-        ASSERT_EQ(bits(ref::extended_divide(a, b)), ref::default_nan_bits);
+        ASSERT_EQ(bits_of(ref::extended_divide(a, b)), ref::default_nan_bits);
       }
     }
   }
@@ -333,7 +321,7 @@ TEST(ReferenceRoundToPlaces, AgreesWithAnX87Implementation) {
     const double half = static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) / 200.0;
     double x = std::ldexp(half, static_cast<int>(random() % 9) - 4);
     for (int step = static_cast<int>(random() % 5); step > 0; --step) x = std::nextafter(x, k % 2 ? inf : -inf);
-    ASSERT_EQ(bits(ref::round_to_places(x)), bits(x87(x))) << std::hexfloat << x;
+    ASSERT_EQ(bits_of(ref::round_to_places(x)), bits_of(x87(x))) << std::hexfloat << x;
   }
 }
 #endif
